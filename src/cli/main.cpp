@@ -1,0 +1,171 @@
+// z2o-convert: converts sessions (and, with --album, every session an album lists) from the
+// command line, exactly as the window would with the same settings.
+#include <charconv>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "album.h"
+#include "driver.h"
+#include "file_io.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: z2o-convert [--ramp-time SECONDS] [--no-soft-ramping] [--album ALBUM]... [SESSION]...\n"
+    "Converts Zendrel sessions (ZS2) into Orvanel sessions (OSw) written beside them.\n"
+    "\n"
+    "  --ramp-time SECONDS  soft on/off ramp time, whole seconds 0 to 10 (default 5; 0: no ramps)\n"
+    "  --no-soft-ramping    do not interpolate the inner end of a ramp\n"
+    "  --album ALBUM        convert every session that the album (ZA2) lists\n"
+    "  -h, --help           show this help and exit\n"
+    "  --version            show the version and exit\n"
+    "\n"
+    "Prints \"SOURCE -> TARGET (N steps)\" for each written session and, after each album,\n"
+    "\"ALBUM: N converted, M failed\". Problems go to standard error.\n"
+    "Exit status: 0 all converted, 1 a session failed or reported an error, 2 bad usage.\n";
+
+// Answers every question as a user who wants the batch to go on would, and reports on
+// standard error what the window would show.
+class CliHost : public z2o::Host {
+  public:
+    std::optional<z2o::PickedFile> showOpen(const z2o::OpenDialogSettings&) override {
+        std::error_code ec;
+        const auto full = std::filesystem::absolute(z2o::toPath(m_nextPick), ec);
+        return z2o::PickedFile{z2o::fromPath(full), z2o::fromPath(full.filename())};
+    }
+
+    std::int32_t showMessage(const z2o::Message& message) override {
+        ++problems;
+        const std::string& subject = label.empty() ? message.subject : label;
+        if (message.kind == z2o::MessageKind::SessionNotFound) {
+            std::cerr << "z2o-convert: " << subject << ": could not be found\n";
+            return z2o::kAnswerOk;
+        }
+        std::string text;
+        std::size_t start = 0;
+        while (start <= message.text.size()) {
+            std::size_t end = message.text.find("\r\n", start);
+            if (end == std::string::npos)
+                end = message.text.size();
+            if (end > start)
+                text += (text.empty() ? "" : " ") + message.text.substr(start, end - start);
+            start = end + 2;
+        }
+        std::cerr << "z2o-convert: " << subject << ": " << text << '\n';
+        return z2o::kAnswerOk;
+    }
+
+    bool processEvents() override { return true; }
+
+    void albumSessionDone(const std::string& sourcePath,
+                          const z2o::SessionOutcome& outcome) override {
+        if (outcome.status == z2o::SessionOutcome::Status::Converted) {
+            std::cout << sourcePath << " -> " << outcome.targetPath << " (" << outcome.steps
+                      << " steps)\n";
+        }
+    }
+
+    std::string programFolder() override {
+        std::error_code ec;
+        const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+        return z2o::fromPath(ec ? std::filesystem::current_path(ec) : exe.parent_path());
+    }
+
+    void pickNext(std::string path) { m_nextPick = std::move(path); }
+
+    std::string label;  // the name the user gave, shown instead of the full path
+    int problems = 0;
+
+  private:
+    std::string m_nextPick;
+};
+
+int usageError(const std::string& reason) {
+    std::cerr << "z2o-convert: " << reason << "\nTry 'z2o-convert --help' for more information.\n";
+    return 2;
+}
+
+struct Job {
+    bool album = false;
+    std::string path;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    z2o::ProgramState state;
+    std::vector<Job> jobs;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            jobs.push_back({false, arg});
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "-h" || arg == "--help") {
+            std::cout << kUsage;
+            return 0;
+        } else if (arg == "--version") {
+            std::cout << "z2o-convert " << Z2O_VERSION << '\n';
+            return 0;
+        } else if (arg == "--no-soft-ramping") {
+            state.ramp.softRamping = false;
+        } else if (arg == "--ramp-time" || arg.starts_with("--ramp-time=")) {
+            std::string value;
+            if (arg == "--ramp-time") {
+                if (++i == argc)
+                    return usageError("--ramp-time needs a number of seconds");
+                value = argv[i];
+            } else {
+                value = arg.substr(arg.find('=') + 1);
+            }
+            int seconds = -1;
+            const auto [end, ec] =
+                std::from_chars(value.data(), value.data() + value.size(), seconds);
+            if (ec != std::errc{} || end != value.data() + value.size() || seconds < 0 ||
+                seconds > 10) {
+                return usageError("--ramp-time takes whole seconds from 0 to 10, not '" + value +
+                                  "'");
+            }
+            state.ramp.rampTime = static_cast<std::int16_t>(10 * seconds);
+        } else if (arg == "--album" || arg.starts_with("--album=")) {
+            if (arg == "--album") {
+                if (++i == argc)
+                    return usageError("--album needs an album file");
+                jobs.push_back({true, argv[i]});
+            } else {
+                jobs.push_back({true, arg.substr(arg.find('=') + 1)});
+            }
+        } else {
+            return usageError("unknown option '" + arg + "'");
+        }
+    }
+    if (jobs.empty())
+        return usageError("no session or album given");
+
+    CliHost host;
+    bool failed = false;
+    for (const Job& job : jobs) {
+        host.problems = 0;
+        host.pickNext(job.path);
+        if (job.album) {
+            host.label.clear();
+            const z2o::AlbumOutcome outcome = z2o::runAlbumConversion(state, host);
+            std::cout << job.path << ": " << outcome.converted() << " converted, "
+                      << outcome.failed() << " failed\n";
+        } else {
+            host.label = job.path;
+            const z2o::SessionOutcome outcome = z2o::runSessionConversion(state, host);
+            if (outcome.status == z2o::SessionOutcome::Status::Converted) {
+                std::cout << job.path << " -> " << z2o::targetPathFor(job.path) << " ("
+                          << outcome.steps << " steps)\n";
+            }
+        }
+        std::cout.flush();
+        failed = failed || host.problems > 0;
+    }
+    return failed ? 1 : 0;
+}

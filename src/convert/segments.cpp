@@ -1,0 +1,189 @@
+#include "segments.h"
+
+#include <bit>
+#include <cmath>
+#include <span>
+
+#include "duration.h"
+
+namespace z2o {
+namespace {
+
+constexpr std::array<int, kPairCount> kDecimals{2, 2, 0, 0, 1, 1};
+
+// Round to a number of decimals, ties to even (the default rounding mode of nearbyint).
+float roundToDecimals(float value, int decimals) {
+    const double scale = decimals == 2 ? 100.0 : decimals == 1 ? 10.0 : 1.0;
+    return static_cast<float>(std::nearbyint(double{value} * scale) / scale);
+}
+
+// s + (e - s) / whole * part, in double precision from the single operands.
+void deriveValue(float& destination, const ValuePair& pair, int whole, int part, Pair p,
+                 const ErrorSink& raise) {
+    const double value = pair.start + (double{pair.end} - pair.start) / whole * part;
+    float computed = destination;
+    if (storeSingle(computed, value, {pair.start, pair.end})) {
+        destination = roundToDecimals(computed, kDecimals[p]);
+    } else {
+        raise(kOverflow);
+    }
+}
+
+void setDuration(TargetStepRecord& record, std::int16_t tenths) {
+    const std::string text = formatDuration(tenths);
+    record.duration.fill(' ');
+    for (std::size_t i = 0; i < text.size() && i < record.duration.size(); ++i) {
+        record.duration[i] = text[i];
+    }
+}
+
+// A level byte takes the value rounded to a whole number; one outside 0..255 keeps what the byte
+// held before.
+void storeLevel(std::uint8_t& byte, float value, const ErrorSink& raise) {
+    const float rounded = std::nearbyint(value);
+    if (!(rounded >= 0.0F && rounded <= 255.0F)) {
+        raise(kOverflow);
+        return;
+    }
+    byte = static_cast<std::uint8_t>(rounded);
+}
+
+// The six start fields and the six end fields of a record.
+void storeStart(TargetStepRecord& record, const std::array<float, kPairCount>& v,
+                const ErrorSink& raise) {
+    record.freq[0] = v[kFreq1];
+    record.freq[1] = v[kFreq2];
+    storeLevel(record.level[0], v[kLevel1], raise);
+    storeLevel(record.level[1], v[kLevel2], raise);
+    record.pitch[0] = v[kPitch1];
+    record.pitch[1] = v[kPitch2];
+}
+
+void storeEnd(TargetStepRecord& record, const std::array<float, kPairCount>& v,
+              const ErrorSink& raise) {
+    record.freq[4] = v[kFreq1];
+    record.freq[5] = v[kFreq2];
+    storeLevel(record.level[4], v[kLevel1], raise);
+    storeLevel(record.level[5], v[kLevel2], raise);
+    record.pitch[2] = v[kPitch1];
+    record.pitch[3] = v[kPitch2];
+}
+
+std::int16_t halfToEven(int tenths, int divisor) {
+    return static_cast<std::int16_t>(std::nearbyint(static_cast<double>(tenths) / divisor));
+}
+
+}  // namespace
+
+void planStepSegments(const SourceStepRecord& record, const StepValues& values,
+                      const RampSettings& settings, PreparedRecords& records,
+                      DerivedValues& derived, std::int16_t& writeMask, const ErrorSink& raise) {
+    const ParsedDuration parsed =
+        parseDuration(std::string_view(record.duration.data(), record.duration.size()));
+    if (parsed.missingColon)
+        raise(kInvalidCall);
+    for (int i = 0; i < parsed.overflows; ++i)
+        raise(kOverflow);
+
+    std::int16_t durationTenths = parsed.tenths;
+    if (durationTenths > 12000)
+        durationTenths = 12000;
+    if (durationTenths < 5)
+        durationTenths = 5;
+    const std::int16_t clampedTenths = durationTenths;
+
+    const bool split = durationTenths > 6000;
+    if (split) {
+        durationTenths = halfToEven(durationTenths, 2);
+        writeMask += 4;
+        for (int p = 0; p < kPairCount; ++p) {
+            deriveValue(derived.midpoint[p], values.pairs[p], 2, 1, Pair(p), raise);
+        }
+    }
+    std::int16_t secondHalfTenths = durationTenths;
+
+    const bool qualifies = settings.rampTime != 0 && durationTenths >= 40;
+    const bool wantsSoftOn = (record.channelFlags & (0x08 | 0x20)) != 0;
+    const bool wantsSoftOff = (record.channelFlags & (0x04 | 0x10)) != 0;
+    const bool softOn = qualifies && wantsSoftOn;
+    const bool softOff = qualifies && wantsSoftOff;
+    if (qualifies) {
+        const std::int16_t rampTenths = durationTenths < 4 * settings.rampTime
+                                            ? halfToEven(durationTenths, 4)
+                                            : settings.rampTime;
+        setDuration(records[0], rampTenths);
+        setDuration(records[3], rampTenths);
+        if (softOn) {
+            writeMask += 1;
+            durationTenths -= rampTenths;
+        }
+        if (softOff) {
+            writeMask += 8;
+            (split ? secondHalfTenths : durationTenths) -= rampTenths;
+        }
+        for (int p = 0; p < kPairCount; ++p) {
+            const ValuePair& pair = values.pairs[p];
+            if (settings.softRamping) {
+                // Both ramp values lie on the line over the whole step, also when it is split.
+                deriveValue(derived.softOn[p], pair, clampedTenths, rampTenths, Pair(p), raise);
+                deriveValue(derived.softOff[p], pair, clampedTenths, clampedTenths - rampTenths,
+                            Pair(p), raise);
+            } else {
+                derived.softOn[p] = pair.start;
+                derived.softOff[p] = pair.end;
+            }
+        }
+    }
+    setDuration(records[2], secondHalfTenths);
+    setDuration(records[1], durationTenths);
+
+    std::array<float, kPairCount> starts{};
+    std::array<float, kPairCount> ends{};
+    for (int p = 0; p < kPairCount; ++p) {
+        starts[p] = values.pairs[p].start;
+        ends[p] = values.pairs[p].end;
+    }
+    if (softOn) {
+        auto rampStarts = starts;
+        if (record.channelFlags & 0x20)
+            rampStarts[kLevel1] = rampStarts[kLevel2] = 0;
+        storeStart(records[0], rampStarts, raise);
+        storeEnd(records[0], derived.softOn, raise);
+        const std::uint8_t toneStart = (record.channelFlags & 0x08) ? 0 : 255;
+        records[0].toneLevel[0] = records[0].toneLevel[1] = toneStart;
+    }
+    storeStart(records[1], softOn ? derived.softOn : starts, raise);
+    storeEnd(records[1], split ? derived.midpoint : softOff ? derived.softOff : ends, raise);
+    if (split) {
+        storeStart(records[2], derived.midpoint, raise);
+        storeEnd(records[2], softOff ? derived.softOff : ends, raise);
+    }
+    if (softOff) {
+        auto rampEnds = ends;
+        if (record.channelFlags & 0x10)
+            rampEnds[kLevel1] = rampEnds[kLevel2] = 0;
+        storeStart(records[3], derived.softOff, raise);
+        storeEnd(records[3], rampEnds, raise);
+        const std::uint8_t toneEnd = (record.channelFlags & 0x04) ? 0 : 255;
+        records[3].toneLevel[2] = records[3].toneLevel[3] = toneEnd;
+    }
+}
+
+bool writeStepSegments(const PreparedRecords& records, std::int16_t writeMask, int& nextStepNumber,
+                       std::vector<std::uint8_t>& target) {
+    const int count = std::popcount(static_cast<unsigned>(writeMask & 15));
+    if (nextStepNumber + count - 1 > kMaxStepNumber)
+        return false;
+    for (std::size_t slot = 0; writeMask > 0; ++slot, writeMask /= 2) {
+        if (writeMask % 2 == 0)
+            continue;
+        const std::size_t offset = target.size();
+        target.resize(offset + kTargetRecordSize);
+        encodeTargetRecord(
+            records[slot], static_cast<std::int16_t>(nextStepNumber++),
+            std::span<std::uint8_t, kTargetRecordSize>(target.data() + offset, kTargetRecordSize));
+    }
+    return true;
+}
+
+}  // namespace z2o

@@ -1,0 +1,52 @@
+#include "session.h"
+
+#include <algorithm>
+
+namespace z2o {
+
+SourceLength checkSourceLength(std::uint64_t bytes) {
+    if (bytes % kSourceRecordSize != 0)
+        return SourceLength::NotWholeRecords;
+    if (bytes / kSourceRecordSize > static_cast<std::uint64_t>(kMaxRecordCount)) {
+        return SourceLength::TooManyRecords;
+    }
+    return SourceLength::Valid;
+}
+
+ConversionResult convertSession(std::span<const std::uint8_t> source, const RampSettings& settings,
+                                const ErrorSink& raise) {
+    ConversionResult result;
+    result.length = checkSourceLength(source.size());
+    if (result.length != SourceLength::Valid)
+        return result;
+
+    const std::size_t recordCount = source.size() / kSourceRecordSize;
+    PreparedRecords records;
+    initPreparedRecords(records);
+    StepValues values;
+    DerivedValues derived;
+    int nextStepNumber = 1;
+    // Most steps become one to three records; reserving for two avoids most regrowth.
+    result.target.reserve(std::min<std::size_t>(recordCount * 2, kMaxStepNumber) *
+                          kTargetRecordSize);
+
+    for (std::size_t r = 0; r < recordCount; ++r) {
+        std::int16_t writeMask = 2;
+        const SourceStepRecord record =
+            decodeSourceRecord(source.subspan(r * kSourceRecordSize).first<kSourceRecordSize>());
+        if (!isStep(record))
+            continue;
+        translateStep(record, records, values, raise);
+        planStepSegments(record, values, settings, records, derived, writeMask, raise);
+        if (!writeStepSegments(records, writeMask, nextStepNumber, result.target)) {
+            result.tooManySteps = true;
+            result.target.clear();
+            result.target.shrink_to_fit();
+            return result;
+        }
+    }
+    result.steps = nextStepNumber - 1;
+    return result;
+}
+
+}  // namespace z2o
