@@ -1,0 +1,183 @@
+// The two record formats and the duration text, byte for byte.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "duration.h"
+#include "session_builder.h"
+#include "source_record.h"
+#include "target_record.h"
+#include "test_support.h"
+
+namespace z2o {
+namespace {
+
+using testing::hexBytes;
+
+SourceStepRecord decode(const std::vector<std::uint8_t>& bytes) {
+    return decodeSourceRecord(
+        std::span<const std::uint8_t, kSourceRecordSize>(bytes.data(), kSourceRecordSize));
+}
+
+std::vector<std::uint8_t> encode(const TargetStepRecord& record, std::int16_t number) {
+    std::vector<std::uint8_t> out(kTargetRecordSize);
+    encodeTargetRecord(record, number,
+                       std::span<std::uint8_t, kTargetRecordSize>(out.data(), kTargetRecordSize));
+    return out;
+}
+
+const char* kSampleRecord =
+    "01 00 00 00 20 41 0F 00 00 A0 41 00 96 00 00 00 A0 41 0F 00 00 20 41 00 96 00 35 3A 30 30 "
+    "2E 30 20 00 00 00 00 00 00 00 28 01 00 00 00";
+
+TEST(SourceRecord, DecodesEveryFieldAtItsUnalignedOffset) {
+    const SourceStepRecord r = decode(hexBytes(kSampleRecord));
+    EXPECT_EQ(r.stepNumber, 1);
+    EXPECT_EQ(r.startValues.freq1, 10.0F);
+    EXPECT_EQ(r.startValues.level1, 15);
+    EXPECT_EQ(r.startValues.freq2, 20.0F);  // offset 7
+    EXPECT_EQ(r.startValues.level2, 0);
+    EXPECT_EQ(r.startValues.pitch, 150);
+    EXPECT_EQ(r.endValues.freq1, 20.0F);
+    EXPECT_EQ(r.endValues.level1, 15);
+    EXPECT_EQ(r.endValues.freq2, 10.0F);
+    EXPECT_EQ(r.endValues.level2, 0);
+    EXPECT_EQ(r.endValues.pitch, 150);
+    EXPECT_EQ(std::string(r.duration.data(), 7), "5:00.0 ");
+    EXPECT_EQ(r.channelFlags, 0x28);
+    EXPECT_EQ(r.optionFlags, 0x01);
+    EXPECT_EQ(r.stepMode, 0);
+    EXPECT_TRUE(isStep(r));
+}
+
+TEST(SourceRecord, RoundTripsThroughTheSampleBuilderWithSignsAndSpares) {
+    SourceStepRecord step = samples::defaultStep();
+    step.stepNumber = -2;
+    step.startValues.pitch = -300;
+    step.endValues.freq2 = -0.125F;
+    step.duration = {' ', '5', ':', '0', '0', '.', '0'};
+    step.stepMode = 31;
+    std::vector<std::uint8_t> bytes = samples::encodeSourceRecord(step);
+    for (int i : {33, 36, 39, 43, 44})
+        bytes[i] = 0xA5;  // spare bytes mean nothing
+    const SourceStepRecord r = decode(bytes);
+    EXPECT_EQ(r.stepNumber, -2);
+    EXPECT_EQ(r.startValues.pitch, -300);
+    EXPECT_EQ(r.endValues.freq2, -0.125F);
+    EXPECT_EQ(std::string(r.duration.data(), 7), " 5:00.0");
+    EXPECT_EQ(r.stepMode, 31);
+}
+
+TEST(SourceRecord, StepTest) {
+    struct Row {
+        std::int16_t number;
+        std::uint8_t mode;
+        bool step;
+    };
+    for (const Row row : {Row{1, 0, true}, Row{0, 0, false}, Row{-1, 0, false}, Row{1, 31, true},
+                          Row{1, 32, false}, Row{32767, 255, false}}) {
+        SourceStepRecord r;
+        r.stepNumber = row.number;
+        r.stepMode = row.mode;
+        EXPECT_EQ(isStep(r), row.step) << row.number << " " << int{row.mode};
+    }
+}
+
+TEST(TargetRecord, FreshRecordEncodesToTheDocumentedBytes) {
+    TargetStepRecord record;
+    record.duration = {'5', ':', '0', '0', '.', '0', ' '};
+    const std::string expected =
+        "01 00  35 3A 30 30 2E 30 20" + std::string(8, ' ') +
+        "00 00 A0 40 00 00 A0 40 00 00 A0 40 00 00 A0 40 00 00 A0 40 00 00 A0 40 00 00 A0 40 00 00 "
+        "A0 40"
+        "00 00 00 00 00 00 00 00  FF FF FF FF FF FF FF FF  7F 7F 7F 7F 7F 7F 7F 7F"
+        "60 60 60 60 60 60 60 60  01 01 01 01  FF FF FF FF 00 00 00 00"
+        "00 00 16 43 00 00 16 43 00 00 16 43 00 00 16 43  FF FF FF FF  FF FF  00 00";
+    EXPECT_EQ(encode(record, 1), hexBytes(expected));
+}
+
+TEST(TargetRecord, WritesStepNumberAndFieldsLittleEndianWithoutTouchingTheRecord) {
+    TargetStepRecord record;
+    record.duration = {'1', '0', ':', '0', '0', '.', '0'};
+    record.freq[1] = 12.5F;
+    record.modeBits = 0x1C4;
+    record.enableFlag = 0;
+    record.toneOn[1] = 0;
+    record.pitch[3] = 210.5F;
+    const auto bytes = encode(record, 0x1234);
+    EXPECT_EQ(bytes[0], 0x34);
+    EXPECT_EQ(bytes[1], 0x12);
+    EXPECT_EQ(std::string(bytes.begin() + 2, bytes.begin() + 9), "10:00.0");
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 13, bytes.begin() + 17),
+              hexBytes("00 00 48 41"));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 79, bytes.begin() + 81), hexBytes("00 00"));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 97, bytes.begin() + 101),
+              hexBytes("00 80 52 43"));
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 105, bytes.end()), hexBytes("00 00 C4 01"));
+    EXPECT_EQ(record.stepNumber, 0);
+}
+
+TEST(Duration, ParsesLenientlyAsTheSourceDeviceWroteIt) {
+    struct Row {
+        const char* text;  // seven characters
+        int tenths;
+        bool missingColon;
+        int overflows;
+    };
+    const Row rows[] = {
+        {"5:00.0 ", 3000, false, 0},
+        {" 5:00.0", 3000, false, 0},
+        {"10:00.0", 6000, false, 0},
+        {"0:00.5 ", 5, false, 0},
+        {"1:30.5 ", 905, false, 0},
+        {"0:00.25", 2, false, 0},
+        {"0:00.35", 4, false, 0},
+        {":30.0  ", 300, false, 0},
+        {"1.5:00 ", 900, false, 0},
+        {"1:2:3  ", 620, false, 0},
+        {"   30.0", 300, true, 0},
+        {"abc    ", 0, true, 0},
+        {"5 :0 0.", 3000, false, 0},
+        {"-1:00.0", -600, false, 0},
+        {"+2:0x  ", 1200, false, 0},
+        {"1:1e3  ", 610, false, 0},
+        {"1:.     ", 600, false, 0},
+        {"1:2.3.4", 623, false, 0},
+        // Beyond 16 bits each part saturates, so a long step clamps rather than wraps.
+        {"55:00.0", 32767, false, 1},
+        {"0:3300 ", 32767, false, 1},
+        {"54:40.0", 32767, false, 1},
+        {"-55:00 ", -32768, false, 1},
+        {"99999:9", 32767, false, 2},
+        {"\t5:\n00.0", 3000, false, 0},
+    };
+    for (const Row& row : rows) {
+        const ParsedDuration parsed = parseDuration(row.text);
+        EXPECT_EQ(parsed.tenths, row.tenths) << row.text;
+        EXPECT_EQ(parsed.missingColon, row.missingColon) << row.text;
+        EXPECT_EQ(parsed.overflows, row.overflows) << row.text;
+    }
+}
+
+TEST(Duration, FormatsTheDocumentedTexts) {
+    const std::pair<int, const char*> rows[] = {
+        {0, "0:00.0"},      {5, "0:00.5"},      {50, "0:05.0"},   {123, "0:12.3"},
+        {599, "0:59.9"},    {600, "1:00.0"},    {3000, "5:00.0"}, {6000, "10:00.0"},
+        {12000, "20:00.0"}, {32767, "54:36.7"}, {-5, "-0:00.5"}};
+    for (const auto& [tenths, text] : rows) {
+        EXPECT_EQ(formatDuration(static_cast<std::int16_t>(tenths)), text);
+    }
+}
+
+TEST(Duration, FormatAndParseAreInverseOverTheWholeRange) {
+    for (int t = 0; t <= 32767; ++t) {
+        const std::string text = formatDuration(static_cast<std::int16_t>(t));
+        ASSERT_EQ(text.size(), t < 6000 ? 6U : 7U) << t;
+        const ParsedDuration parsed = parseDuration((text + " ").substr(0, 7));
+        ASSERT_EQ(parsed.tenths, t) << text;
+        ASSERT_EQ(parsed.overflows, 0) << text;
+    }
+}
+
+}  // namespace
+}  // namespace z2o

@@ -1,0 +1,57 @@
+// Shared fixtures: a fresh temporary folder, file helpers, and a host that plays a script of
+// answers so that no test waits on a dialog.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "host.h"
+
+namespace z2o::testing {
+
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+    // The names in the folder, to see that nothing stray was left behind.
+    std::vector<std::string> names() const;
+
+  private:
+    std::filesystem::path m_path;
+};
+
+std::vector<std::uint8_t> readBytes(const std::string& path);
+void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+std::vector<std::uint8_t> hexBytes(const std::string& hex);
+
+class ScriptedHost : public Host {
+  public:
+    std::optional<PickedFile> showOpen(const OpenDialogSettings& settings) override;
+    std::int32_t showMessage(const Message& message) override;
+    bool processEvents() override;
+    std::string programFolder() override { return programFolderPath; }
+    void albumProgress(int index, int count, const std::string& path) override;
+
+    // The next dialog picks this path; nothing queued means Cancel.
+    std::deque<std::string> picks;
+    // Answers to OK/Cancel messages, in order; when empty, OK.
+    std::deque<std::int32_t> answers;
+    // processEvents answers false from this call on (counting from 1); 0 never.
+    int quitAtEventsCall = 0;
+
+    std::string programFolderPath = "/nonexistent-program-folder";
+    std::vector<OpenDialogSettings> dialogs;
+    std::vector<Message> messages;
+    std::vector<std::string> progress;
+    int eventsCalls = 0;
+};
+
+}  // namespace z2o::testing
