@@ -1,6 +1,5 @@
 #include "duration.h"
 
-#include <charconv>
 #include <cmath>
 #include <limits>
 
@@ -10,39 +9,33 @@ namespace {
 // Sign, then digits with at most one ".", after dropping blanks, tabs and line feeds; stops at
 // the first character that does not fit. No digits reads as 0.
 double readNumber(std::string_view piece) {
-    std::string kept;
+    double digits = 0.0;  // the digits read as a whole number; exact for any 7-character text
+    double scale = 1.0;   // 10 to the number of digits after the point
+    bool negative = false;
+    bool signAllowed = true;
     bool seenPoint = false;
     for (const char c : piece) {
-        if (c == ' ' || c == '\t' || c == '\n')
-            continue;
-        if (kept.empty() && (c == '+' || c == '-')) {
-            kept += c;
+        if (c == ' ' || c == '\t' || c == '\n') continue;
+        if (signAllowed && (c == '+' || c == '-')) {
+            negative = c == '-';
         } else if (c >= '0' && c <= '9') {
-            kept += c;
+            digits = digits * 10.0 + (c - '0');
+            if (seenPoint) scale *= 10.0;
         } else if (c == '.' && !seenPoint) {
             seenPoint = true;
-            kept += c;
         } else {
             break;
         }
+        signAllowed = false;
     }
-    const bool negative = !kept.empty() && kept.front() == '-';
-    std::string_view digits(kept);
-    if (!digits.empty() && (digits.front() == '+' || digits.front() == '-'))
-        digits.remove_prefix(1);
-    if (digits.find_first_of("0123456789") == std::string_view::npos)
-        return 0.0;
-    double value = 0.0;
-    // from_chars rejects a lone trailing ".", which still reads as the number before it.
-    if (digits.back() == '.')
-        digits.remove_suffix(1);
-    std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    // One correctly rounded division, as a decimal reader would give.
+    const double value = digits / scale;
     return negative ? -value : value;
 }
 
 // Rounds to the nearest whole number, ties to even, saturating beyond 16 bits.
 std::int16_t toTenths(double value, int& overflows) {
-    const double rounded = std::nearbyint(value);
+    const double rounded = std::rint(value);
     if (rounded > std::numeric_limits<std::int16_t>::max()) {
         ++overflows;
         return std::numeric_limits<std::int16_t>::max();

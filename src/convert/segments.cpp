@@ -11,10 +11,11 @@ namespace {
 
 constexpr std::array<int, kPairCount> kDecimals{2, 2, 0, 0, 1, 1};
 
-// Round to a number of decimals, ties to even (the default rounding mode of nearbyint).
+// Round to a number of decimals, ties to even: rint follows the rounding mode, which the program
+// never moves from its default, to nearest with ties to even.
 float roundToDecimals(float value, int decimals) {
     const double scale = decimals == 2 ? 100.0 : decimals == 1 ? 10.0 : 1.0;
-    return static_cast<float>(std::nearbyint(double{value} * scale) / scale);
+    return static_cast<float>(std::rint(double{value} * scale) / scale);
 }
 
 // s + (e - s) / whole * part, in double precision from the single operands.
@@ -40,7 +41,7 @@ void setDuration(TargetStepRecord& record, std::int16_t tenths) {
 // A level byte takes the value rounded to a whole number; one outside 0..255 keeps what the byte
 // held before.
 void storeLevel(std::uint8_t& byte, float value, const ErrorSink& raise) {
-    const float rounded = std::nearbyint(value);
+    const float rounded = std::rint(value);
     if (!(rounded >= 0.0F && rounded <= 255.0F)) {
         raise(kOverflow);
         return;
@@ -70,7 +71,7 @@ void storeEnd(TargetStepRecord& record, const std::array<float, kPairCount>& v,
 }
 
 std::int16_t halfToEven(int tenths, int divisor) {
-    return static_cast<std::int16_t>(std::nearbyint(static_cast<double>(tenths) / divisor));
+    return static_cast<std::int16_t>(std::rint(static_cast<double>(tenths) / divisor));
 }
 
 }  // namespace

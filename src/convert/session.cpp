@@ -26,8 +26,9 @@ ConversionResult convertSession(std::span<const std::uint8_t> source, const Ramp
     StepValues values;
     DerivedValues derived;
     int nextStepNumber = 1;
-    // Most steps become one to three records; reserving for two avoids most regrowth.
-    result.target.reserve(std::min<std::size_t>(recordCount * 2, kMaxStepNumber) *
+    // At most four records a step and never more than the last step number: at most 3.5 MiB,
+    // and no regrowth while the records are appended.
+    result.target.reserve(std::min<std::size_t>(recordCount * 4, kMaxStepNumber) *
                           kTargetRecordSize);
 
     for (std::size_t r = 0; r < recordCount; ++r) {

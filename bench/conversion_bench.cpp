@@ -1,0 +1,69 @@
+// Where the time of a conversion goes: decoding, planning, encoding, and the whole loop.
+#include <benchmark/benchmark.h>
+
+#include "session.h"
+#include "session_builder.h"
+
+namespace {
+
+using namespace z2o;
+
+// The large session of the timing script: 8,000 long steps with both ramps, about 32,000
+// target records.
+const std::vector<std::uint8_t>& largeSession() {
+    static const std::vector<std::uint8_t> bytes = samples::buildSession(
+        "step duration=15:00.0 start=10,3,20,9,150 end=20,15,10,2,170 channel=0x7C option=0x0B "
+        "repeat=8000\n");
+    return bytes;
+}
+
+void decode(benchmark::State& state) {
+    const auto& bytes = largeSession();
+    for (auto _ : state) {
+        for (std::size_t r = 0; r < 8000; ++r) {
+            benchmark::DoNotOptimize(decodeSourceRecord(
+                std::span(bytes).subspan(r * kSourceRecordSize).first<kSourceRecordSize>()));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 8000);
+}
+BENCHMARK(decode);
+
+void translateAndPlan(benchmark::State& state) {
+    const SourceStepRecord record = decodeSourceRecord(std::span(largeSession()).first<kSourceRecordSize>());
+    PreparedRecords records;
+    initPreparedRecords(records);
+    StepValues values;
+    DerivedValues derived;
+    const ErrorSink raise = [](int) {};
+    for (auto _ : state) {
+        std::int16_t writeMask = 2;
+        translateStep(record, records, values, raise);
+        planStepSegments(record, values, {50, true}, records, derived, writeMask, raise);
+        benchmark::DoNotOptimize(records);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(translateAndPlan);
+
+void encode(benchmark::State& state) {
+    TargetStepRecord record;
+    std::array<std::uint8_t, kTargetRecordSize> out{};
+    for (auto _ : state) {
+        encodeTargetRecord(record, 1, out);
+        benchmark::DoNotOptimize(out);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(encode);
+
+void wholeSession(benchmark::State& state) {
+    const auto& bytes = largeSession();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(convertSession(bytes, {50, true}, [](int) {}));
+    }
+    state.SetBytesProcessed(state.iterations() * 32000 * kTargetRecordSize);
+}
+BENCHMARK(wholeSession)->Unit(benchmark::kMillisecond);
+
+}  // namespace

@@ -1,0 +1,213 @@
+// The album command: reading albums, resolving their entries, and stopping when asked.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "album.h"
+#include "driver.h"
+#include "session_builder.h"
+#include "test_support.h"
+
+namespace z2o {
+namespace {
+
+using testing::readBytes;
+using testing::ScriptedHost;
+using testing::TempDir;
+using testing::writeBytes;
+namespace fs = std::filesystem;
+
+TEST(AlbumLines, EveryLineEndAndNothingTrimmed) {
+    using Lines = std::vector<std::string>;
+    const std::pair<std::string, Lines> rows[] = {
+        {"", {}},
+        {"A\r\nB\r\n", {"A", "B"}},
+        {"A\rB\r", {"A", "B"}},
+        {"A\nB", {"A", "B"}},
+        {"A\r\n\r\n B \r\nC", {"A", "", " B ", "C"}},
+        {"\r\n", {""}},
+        {"A\n\rB", {"A", "", "B"}},
+        {std::string("A\0B\r\n", 5), {std::string("A\0B", 3)}},
+    };
+    for (const auto& [bytes, lines] : rows) EXPECT_EQ(splitAlbumLines(bytes), lines) << bytes;
+}
+
+TEST(AlbumEntries, ResolveByTheRuleOfEachSystem) {
+    struct Row {
+        const char* line;
+        const char* path;
+        bool reachable;
+    };
+    const Row windows[] = {
+        {R"(C:\Sessions\A.ZS2)", R"(C:\Sessions\A.ZS2)", true},
+        {"A.ZS2", R"(C:\Albums\A.ZS2)", true},
+        {R"(Deep\A.ZS2)", R"(C:\Albums\Deep\A.ZS2)", true},
+        {R"(\A.ZS2)", R"(C:\Albums\\A.ZS2)", true},
+        {"D:A.ZS2", R"(C:\Albums\D:A.ZS2)", true},
+        {" A.ZS2 ", R"(C:\Albums\ A.ZS2 )", true},
+        {"", R"(C:\Albums\)", true},
+    };
+    for (const Row& row : windows) {
+        const ResolvedEntry entry = resolveWindowsAlbumEntry(R"(C:\Albums\)", row.line);
+        EXPECT_EQ(entry.path, row.path) << row.line;
+    }
+    const Row posix[] = {
+        {"/srv/Sessions/A.ZS2", "/srv/Sessions/A.ZS2", true},
+        {"A.ZS2", "/home/u/Albums/A.ZS2", true},
+        {R"(Deep\A.ZS2)", "/home/u/Albums/Deep/A.ZS2", true},
+        {"Deep/A.ZS2", "/home/u/Albums/Deep/A.ZS2", true},
+        {R"(\A.ZS2)", "/home/u/Albums//A.ZS2", true},
+        {"D:A.ZS2", "/home/u/Albums/D:A.ZS2", true},
+        {R"(C:\Sessions\A.ZS2)", R"(C:\Sessions\A.ZS2)", false},
+        {" A.ZS2 ", "/home/u/Albums/ A.ZS2 ", true},
+    };
+    for (const Row& row : posix) {
+        const ResolvedEntry entry = resolvePosixAlbumEntry("/home/u/Albums/", row.line);
+        EXPECT_EQ(entry.path, row.path) << row.line;
+        EXPECT_EQ(entry.reachable, row.reachable) << row.line;
+    }
+}
+
+class Album : public ::testing::Test {
+protected:
+    Album() {
+        fs::create_directories(dir.path() / "Deep");
+        writeBytes(dir / "A.ZS2", samples::buildSession("step\n"));
+        writeBytes(dir / "Deep/B.ZS2", samples::buildSession("step\nstep\n"));
+        writeBytes(dir / "Short.ZS2", std::vector<std::uint8_t>(46, 0));
+    }
+    AlbumOutcome convert(const std::string& lines) {
+        writeBytes(dir / "Relax.ZA2", std::vector<std::uint8_t>(lines.begin(), lines.end()));
+        host.picks.push_back(dir / "Relax.ZA2");
+        return runAlbumConversion(state, host);
+    }
+    std::vector<std::string> converted(const AlbumOutcome& outcome) {
+        std::vector<std::string> names;
+        for (const auto& e : outcome.entries) {
+            if (e.session.status == SessionOutcome::Status::Converted) {
+                names.push_back(fs::relative(e.session.targetPath, dir.path()).string());
+            }
+        }
+        return names;
+    }
+
+    TempDir dir;
+    ProgramState state;
+    ScriptedHost host;
+};
+
+TEST_F(Album, ConvertsEveryListedSessionInOrder) {
+    const AlbumOutcome outcome = convert("A.ZS2\r\nDeep\\B.ZS2\r\n" + (dir / "A.ZS2"));
+    EXPECT_EQ(converted(outcome), (std::vector<std::string>{"A.OSw", "Deep/B.OSw", "A.OSw"}));
+    EXPECT_EQ(outcome.converted(), 3);
+    EXPECT_EQ(outcome.failed(), 0);
+    EXPECT_FALSE(outcome.stopped);
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(readBytes(dir / "Deep/B.OSw").size(), 2 * kTargetRecordSize);
+    EXPECT_FALSE(state.albumMode);
+    EXPECT_EQ(state.lastFolder, dir.path().string());
+    ASSERT_EQ(host.dialogs.size(), 1U);
+    EXPECT_EQ(host.dialogs[0].filter, "Zendrel Album (*.ZA2)|*.ZA2");
+    EXPECT_EQ(host.dialogs[0].defaultExt, "*.ZA2");
+    EXPECT_EQ(host.dialogs[0].dialogTitle, "Select Zendrel album to convert");
+    EXPECT_EQ(host.dialogs[0].flags, 0x201804U);
+    // Pending events run before the dialog and before each session.
+    EXPECT_EQ(host.eventsCalls, 4);
+    EXPECT_EQ(host.progress.at(1), "2/3 " + (dir / "Deep/B.ZS2"));
+}
+
+TEST_F(Album, MissingEntryAsksWhetherToGoOn) {
+    const std::string lines = "Gone.ZS2\r\nNoFolder\\X.ZS2\r\nA.ZS2\r\n";
+    host.answers = {kAnswerOk, kAnswerOk};
+    AlbumOutcome outcome = convert(lines);
+    EXPECT_EQ(converted(outcome), std::vector<std::string>{"A.OSw"});
+    EXPECT_EQ(outcome.failed(), 2);
+    ASSERT_EQ(host.messages.size(), 2U);
+    EXPECT_EQ(host.messages[0].text, "The session " + (dir / "Gone.ZS2") +
+                                         "\r\ncould not be found.\r\nNo Orvanel session was created.");
+    EXPECT_EQ(host.messages[0].title, "File not found");
+    EXPECT_EQ(host.messages[0].buttons, Buttons::OkCancel);
+    EXPECT_EQ(host.messages[1].title, "Path not found");
+
+    fs::remove(dir / "A.OSw");
+    host.messages.clear();
+    host.answers = {kAnswerCancel};
+    outcome = convert(lines);
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_EQ(host.messages.size(), 1U);
+    EXPECT_FALSE(fs::exists(dir / "A.OSw"));
+    EXPECT_FALSE(state.albumMode);
+    EXPECT_EQ(state.lastAnswer, kAnswerCancel);
+}
+
+TEST_F(Album, CancelOnIncompatibleDataStopsAfterThatSession) {
+    host.answers = {kAnswerOk, kAnswerCancel};
+    const AlbumOutcome outcome = convert("Short.ZS2\nA.ZS2\nShort.ZS2\nDeep\\B.ZS2\n");
+    EXPECT_EQ(converted(outcome), std::vector<std::string>{"A.OSw"});
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_EQ(host.messages.size(), 2U);
+    EXPECT_FALSE(fs::exists(dir / "Deep/B.OSw"));
+    EXPECT_FALSE(state.albumMode);
+
+    // The session command afterwards shows its dialog as usual.
+    runSessionConversion(state, host);
+    EXPECT_EQ(host.dialogs.size(), 2U);
+}
+
+TEST_F(Album, OddEntriesAreReportedOnceEach) {
+    fs::create_directories(dir.path() / "Folder.ZS2");
+    const AlbumOutcome outcome = convert("Folder.ZS2\n\nC:\\Sessions\\A.ZS2\nA.ZS2");
+    EXPECT_EQ(converted(outcome), std::vector<std::string>{"A.OSw"});
+    std::vector<std::string> texts;
+    for (const Message& m : host.messages) texts.push_back(m.text.substr(0, m.text.find("\r\n")));
+    EXPECT_EQ(texts, (std::vector<std::string>{"Path/File access error", "Path/File access error",
+                                               "The session C:\\Sessions\\A.ZS2"}));
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2", "Deep", "Folder.ZS2", "Relax.ZA2",
+                                                     "Short.ZS2"}));
+}
+
+TEST_F(Album, DialogAndUnreadableAlbums) {
+    // Cancel: nothing at all.
+    AlbumOutcome outcome = runAlbumConversion(state, host);
+    EXPECT_TRUE(outcome.albumPath.empty());
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_FALSE(state.albumMode);
+    EXPECT_EQ(host.dialogs.back().initDir, host.programFolderPath);
+
+    // A remembered folder that vanished: the program's folder, without a message.
+    state.lastFolder = dir / "gone";
+    runAlbumConversion(state, host);
+    EXPECT_EQ(host.dialogs.back().initDir, host.programFolderPath);
+    EXPECT_EQ(state.lastFolder, host.programFolderPath);
+    EXPECT_TRUE(host.messages.empty());
+
+    // An album that is picked but cannot be read: one message, nothing converted.
+    fs::create_directories(dir.path() / "Folder.ZA2");
+    for (const std::string& album : {dir / "Folder.ZA2", dir / "Vanished.ZA2"}) {
+        host.messages.clear();
+        host.picks.push_back(album);
+        outcome = runAlbumConversion(state, host);
+        EXPECT_TRUE(outcome.entries.empty());
+        ASSERT_EQ(host.messages.size(), 1U) << album;
+        EXPECT_NE(host.messages[0].text.find(album), std::string::npos);
+        EXPECT_FALSE(state.albumMode);
+    }
+
+    // An empty album: nothing converted, nothing shown.
+    host.messages.clear();
+    outcome = convert("");
+    EXPECT_TRUE(outcome.entries.empty());
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(Album, EndingTheProgramStopsBeforeTheNextEntry) {
+    host.quitAtEventsCall = 3;  // the dialog, the first entry, then the user closes the window
+    const AlbumOutcome outcome = convert("A.ZS2\nDeep\\B.ZS2\nA.ZS2\n");
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_EQ(converted(outcome), std::vector<std::string>{"A.OSw"});
+    EXPECT_FALSE(fs::exists(dir / "Deep/B.OSw"));
+    EXPECT_FALSE(state.albumMode);
+}
+
+}  // namespace
+}  // namespace z2o

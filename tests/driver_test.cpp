@@ -1,0 +1,218 @@
+// The session command end to end on real files, with a scripted host.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "driver.h"
+#include "file_io.h"
+#include "session.h"
+#include "session_builder.h"
+#include "test_support.h"
+
+namespace z2o {
+namespace {
+
+using testing::readBytes;
+using testing::ScriptedHost;
+using testing::TempDir;
+using testing::writeBytes;
+namespace fs = std::filesystem;
+
+const char* kTwoSteps =
+    "step duration=0:30.0 channel=0x28\n"
+    "step number=0\n"
+    "step duration=12:00.0 channel=0x14 mode=1\n";
+
+class Driver : public ::testing::Test {
+protected:
+    // Converts `path` through the dialog, as the menu command does.
+    SessionOutcome convert(const std::string& path) {
+        host.picks.push_back(path);
+        return runSessionConversion(state, host);
+    }
+    std::vector<std::uint8_t> expected(const std::string& description) {
+        return convertSession(samples::buildSession(description), state.ramp, [](int) {}).target;
+    }
+
+    TempDir dir;
+    ProgramState state;
+    ScriptedHost host;
+};
+
+TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
+    const std::string source = dir / "Alpha.ZS2";
+    writeBytes(source, samples::buildSession(kTwoSteps));
+    const SessionOutcome outcome = convert(source);
+    EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted);
+    EXPECT_EQ(outcome.targetPath, dir / "Alpha.OSw");
+    EXPECT_EQ(outcome.steps, 5);  // 2 (soft-on) + 3 (split, soft-off)
+    EXPECT_EQ(readBytes(dir / "Alpha.OSw"), expected(kTwoSteps));
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"Alpha.OSw", "Alpha.ZS2"}));
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_EQ(state.lastFolder, dir.path().string());
+    EXPECT_EQ(state.recordCount, 3);
+
+    ASSERT_EQ(host.dialogs.size(), 1U);
+    const OpenDialogSettings& dialog = host.dialogs[0];
+    EXPECT_EQ(dialog.filter, "Zendrel Session (*.ZS2)|*.ZS2");
+    EXPECT_EQ(dialog.defaultExt, "*.ZS2");
+    EXPECT_EQ(dialog.dialogTitle, "Select Zendrel session/s to convert");
+    EXPECT_EQ(dialog.flags, 0x201804U);
+    EXPECT_TRUE(dialog.cancelError);
+    // No folder remembered yet: the dialog starts in the program's folder.
+    EXPECT_EQ(dialog.initDir, host.programFolderPath);
+    EXPECT_EQ(host.eventsCalls, 1);
+}
+
+TEST_F(Driver, ReplacesAnExistingTargetAndKeepsItsPermissions) {
+    writeBytes(dir / "Alpha.ZS2", samples::buildSession(kTwoSteps));
+    writeBytes(dir / "Alpha.OSw", std::vector<std::uint8_t>(5000, 0xEE));
+    fs::permissions(dir / "Alpha.OSw", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    convert(dir / "Alpha.ZS2");
+    EXPECT_EQ(readBytes(dir / "Alpha.OSw"), expected(kTwoSteps));
+    EXPECT_EQ(fs::status(dir / "Alpha.OSw").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+TEST_F(Driver, CancelReadsAndWritesNothing) {
+    state.lastFolder = dir.path().string();
+    const SessionOutcome outcome = runSessionConversion(state, host);
+    EXPECT_EQ(outcome.status, SessionOutcome::Status::Cancelled);
+    EXPECT_EQ(state.lastFolder, dir.path().string());
+    EXPECT_EQ(host.dialogs.at(0).initDir, dir.path().string());
+    EXPECT_TRUE(host.messages.empty());
+    EXPECT_TRUE(dir.names().empty());
+}
+
+TEST_F(Driver, VanishedRememberedFolderFallsBackToTheProgramFolderSilently) {
+    state.lastFolder = dir / "gone";
+    runSessionConversion(state, host);
+    EXPECT_EQ(host.dialogs.at(0).initDir, host.programFolderPath);
+    EXPECT_EQ(state.lastFolder, host.programFolderPath);
+    EXPECT_TRUE(host.messages.empty());
+}
+
+TEST_F(Driver, SourcesByLength) {
+    struct Row {
+        std::size_t bytes;
+        bool accepted;
+    };
+    for (const Row row : {Row{0, true}, Row{44, false}, Row{45, true}, Row{46, false}, Row{90, true}}) {
+        TempDir here;
+        // All-zero records hold no step: any accepted length gives an empty target.
+        writeBytes(here / "S.ZS2", std::vector<std::uint8_t>(row.bytes, 0));
+        host.messages.clear();
+        host.answers = {kAnswerCancel};
+        const SessionOutcome outcome = convert(here / "S.ZS2");
+        if (row.accepted) {
+            EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted) << row.bytes;
+            EXPECT_TRUE(readBytes(here / "S.OSw").empty());
+            EXPECT_TRUE(host.messages.empty());
+        } else {
+            EXPECT_EQ(outcome.status, SessionOutcome::Status::Rejected) << row.bytes;
+            EXPECT_EQ(here.names(), std::vector<std::string>{"S.ZS2"});
+            ASSERT_EQ(host.messages.size(), 1U);
+            const Message& m = host.messages[0];
+            EXPECT_EQ(m.text, "Data in ...\r\n" + (here / "S.ZS2") +
+                                  "\r\nisn't compatible with current spec.s.\r\n'Open File' aborted");
+            EXPECT_EQ(m.buttons, Buttons::OkCancel);
+            EXPECT_EQ(m.title, "");
+            EXPECT_EQ(state.lastAnswer, kAnswerCancel);
+        }
+    }
+}
+
+TEST_F(Driver, TargetNames) {
+    const std::pair<const char*, const char*> posix[] = {
+        {"/s/Alpha.ZS2", "/s/Alpha.OSw"},         {"/s/Alpha", "/s/Alpha.OSw"},
+        {"/s/Alpha.old.ZS2", "/s/Alpha.old.OSw"}, {"/Old.Sessions/Alpha.ZS2", "/Old.Sessions/Alpha.OSw"},
+        {"/Old.Sessions/Alpha", "/Old.Sessions/Alpha.OSw"}, {"/s/.ZS2", "/s/.OSw"},
+        {"/s/Alpha.", "/s/Alpha.OSw"}, {"Alpha.zs2", "Alpha.OSw"}};
+    for (const auto& [source, target] : posix) EXPECT_EQ(targetPathFor(source, "/"), target);
+    const std::pair<const char*, const char*> windows[] = {
+        {R"(C:\Sessions\Alpha.ZS2)", R"(C:\Sessions\Alpha.OSw)"},
+        {R"(C:\Sessions\Alpha)", R"(C:\Sessions\Alpha.OSw)"},
+        {R"(C:\Sessions\Alpha.old.ZS2)", R"(C:\Sessions\Alpha.old.OSw)"},
+        {R"(C:\Old.Sessions\Alpha.ZS2)", R"(C:\Old.Sessions\Alpha.OSw)"},
+        {R"(C:\Old.Sessions\Alpha)", R"(C:\Old.Sessions\Alpha.OSw)"}};
+    for (const auto& [source, target] : windows) EXPECT_EQ(targetPathFor(source, "\\/"), target);
+}
+
+TEST_F(Driver, SessionsInDottedFoldersStayApart) {
+    fs::create_directories(dir.path() / "Old.Sessions");
+    writeBytes(dir / "Old.Sessions/Alpha.ZS2", samples::buildSession("step\n"));
+    writeBytes(dir / "Old.Sessions/Beta.ZS2", samples::buildSession("step\nstep\n"));
+    convert(dir / "Old.Sessions/Alpha.ZS2");
+    convert(dir / "Old.Sessions/Beta.ZS2");
+    EXPECT_EQ(readBytes(dir / "Old.Sessions/Alpha.OSw").size(), kTargetRecordSize);
+    EXPECT_EQ(readBytes(dir / "Old.Sessions/Beta.OSw").size(), 2 * kTargetRecordSize);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"Old.Sessions"});
+}
+
+TEST_F(Driver, SourcesThatCannotBeReadAreReportedOnceAndWriteNothing) {
+    fs::create_directories(dir.path() / "Folder.ZS2");
+    writeBytes(dir / "Big.ZS2", std::vector<std::uint8_t>(32768 * kSourceRecordSize, 0));
+    writeBytes(dir / "Big.OSw", {1, 2, 3});
+    writeBytes(dir / "Same.OSw", samples::buildSession("step\n"));
+    // 8192 steps of four records each would need step number 32768.
+    writeBytes(dir / "Many.ZS2", samples::buildSession("step duration=20:00.0 channel=0x3C repeat=8192\n"));
+    writeBytes(dir / "Many.OSw", {4, 5, 6});
+    struct Row {
+        std::string source;
+        int number;
+        std::string path;  // named in the message
+    };
+    const Row rows[] = {
+        {dir / "Missing.ZS2", kFileNotFound, dir / "Missing.ZS2"},
+        {dir / "NoFolder/A.ZS2", kPathNotFound, dir / "NoFolder/A.ZS2"},
+        {dir / "Folder.ZS2", kPathFileAccessError, dir / "Folder.ZS2"},
+        {dir / "Big.ZS2", kOverflow, dir / "Big.ZS2"},
+        {dir / "Many.ZS2", kOverflow, dir / "Many.ZS2"},
+        {dir / "Same.OSw", kPathFileAccessError, dir / "Same.OSw"},
+    };
+    const auto before = dir.names();
+    for (const Row& row : rows) {
+        host.messages.clear();
+        const SessionOutcome outcome = convert(row.source);
+        EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed) << row.source;
+        ASSERT_EQ(host.messages.size(), 1U) << row.source;
+        EXPECT_EQ(host.messages[0].text, describeError(row.number) + "\r\n" + row.path);
+        EXPECT_EQ(host.messages[0].buttons, Buttons::Ok);
+    }
+    EXPECT_EQ(dir.names(), before);
+    EXPECT_EQ(readBytes(dir / "Big.OSw"), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(readBytes(dir / "Many.OSw"), (std::vector<std::uint8_t>{4, 5, 6}));
+    EXPECT_EQ(readBytes(dir / "Same.OSw").size(), kSourceRecordSize);
+}
+
+TEST_F(Driver, StepErrorsAreShownAndTheRunGoesOn) {
+    writeBytes(dir / "Odd.ZS2", samples::buildSession(
+                                    "step duration=___30.0\n"
+                                    "step start=10,16,20,0,150\n"
+                                    "step duration=1:00.0\n"));
+    const SessionOutcome outcome = convert(dir / "Odd.ZS2");
+    EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted);
+    EXPECT_EQ(outcome.steps, 3);
+    std::vector<std::string> texts;
+    for (const Message& m : host.messages) texts.push_back(m.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Invalid procedure call or argument", "Overflow", "Overflow"}));
+    EXPECT_EQ(state.lastAnswer, kAnswerOk);
+}
+
+TEST_F(Driver, AlbumModeConvertsTheGivenPathWithoutADialog) {
+    writeBytes(dir / "A.ZS2", samples::buildSession("step\n"));
+    state.albumMode = true;
+    state.sourcePath = dir / "A.ZS2";
+    state.lastFolder = "/somewhere";
+    state.lastAnswer = kAnswerYes;
+    const SessionOutcome outcome = runSessionConversion(state, host);
+    EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted);
+    EXPECT_TRUE(host.dialogs.empty());
+    EXPECT_EQ(host.eventsCalls, 0);
+    EXPECT_EQ(state.lastFolder, "/somewhere");
+    EXPECT_EQ(state.lastAnswer, kAnswerYes);  // no message, so the caller's value stays
+    EXPECT_TRUE(state.albumMode);
+}
+
+}  // namespace
+}  // namespace z2o
