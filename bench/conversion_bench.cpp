@@ -30,7 +30,8 @@ void decode(benchmark::State& state) {
 BENCHMARK(decode);
 
 void translateAndPlan(benchmark::State& state) {
-    const SourceStepRecord record = decodeSourceRecord(std::span(largeSession()).first<kSourceRecordSize>());
+    const SourceStepRecord record =
+        decodeSourceRecord(std::span(largeSession()).first<kSourceRecordSize>());
     PreparedRecords records;
     initPreparedRecords(records);
     StepValues values;

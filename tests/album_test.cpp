@@ -29,7 +29,8 @@ TEST(AlbumLines, EveryLineEndAndNothingTrimmed) {
         {"A\n\rB", {"A", "", "B"}},
         {std::string("A\0B\r\n", 5), {std::string("A\0B", 3)}},
     };
-    for (const auto& [bytes, lines] : rows) EXPECT_EQ(splitAlbumLines(bytes), lines) << bytes;
+    for (const auto& [bytes, lines] : rows)
+        EXPECT_EQ(splitAlbumLines(bytes), lines) << bytes;
 }
 
 TEST(AlbumEntries, ResolveByTheRuleOfEachSystem) {
@@ -69,7 +70,7 @@ TEST(AlbumEntries, ResolveByTheRuleOfEachSystem) {
 }
 
 class Album : public ::testing::Test {
-protected:
+  protected:
     Album() {
         fs::create_directories(dir.path() / "Deep");
         writeBytes(dir / "A.ZS2", samples::buildSession("step\n"));
@@ -123,8 +124,9 @@ TEST_F(Album, MissingEntryAsksWhetherToGoOn) {
     EXPECT_EQ(converted(outcome), std::vector<std::string>{"A.OSw"});
     EXPECT_EQ(outcome.failed(), 2);
     ASSERT_EQ(host.messages.size(), 2U);
-    EXPECT_EQ(host.messages[0].text, "The session " + (dir / "Gone.ZS2") +
-                                         "\r\ncould not be found.\r\nNo Orvanel session was created.");
+    EXPECT_EQ(host.messages[0].text,
+              "The session " + (dir / "Gone.ZS2") +
+                  "\r\ncould not be found.\r\nNo Orvanel session was created.");
     EXPECT_EQ(host.messages[0].title, "File not found");
     EXPECT_EQ(host.messages[0].buttons, Buttons::OkCancel);
     EXPECT_EQ(host.messages[1].title, "Path not found");
@@ -159,11 +161,12 @@ TEST_F(Album, OddEntriesAreReportedOnceEach) {
     const AlbumOutcome outcome = convert("Folder.ZS2\n\nC:\\Sessions\\A.ZS2\nA.ZS2");
     EXPECT_EQ(converted(outcome), std::vector<std::string>{"A.OSw"});
     std::vector<std::string> texts;
-    for (const Message& m : host.messages) texts.push_back(m.text.substr(0, m.text.find("\r\n")));
+    for (const Message& m : host.messages)
+        texts.push_back(m.text.substr(0, m.text.find("\r\n")));
     EXPECT_EQ(texts, (std::vector<std::string>{"Path/File access error", "Path/File access error",
                                                "The session C:\\Sessions\\A.ZS2"}));
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2", "Deep", "Folder.ZS2", "Relax.ZA2",
-                                                     "Short.ZS2"}));
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2", "Deep", "Folder.ZS2",
+                                                     "Relax.ZA2", "Short.ZS2"}));
 }
 
 TEST_F(Album, DialogAndUnreadableAlbums) {

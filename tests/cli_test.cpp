@@ -1,10 +1,10 @@
 // z2o-convert as scripts use it: its output lines, messages and exit status.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 
 #include "session.h"
 #include "session_builder.h"
@@ -35,7 +35,8 @@ CliRun cli(const TempDir& folder, const std::string& args) {
     const std::string command = "cd '" + folder.path().string() + "' && '" Z2O_CONVERT "' " + args +
                                 " >'" + (folder / ".out") + "' 2>'" + (folder / ".err") + "'";
     const int raw = std::system(command.c_str());
-    CliRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(folder / ".out"), slurp(folder / ".err")};
+    CliRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(folder / ".out"),
+               slurp(folder / ".err")};
     std::filesystem::remove(folder / ".out");
     std::filesystem::remove(folder / ".err");
     return run;
@@ -54,18 +55,21 @@ TEST(Cli, ConvertsEachSessionAndReportsIt) {
 }
 
 TEST(Cli, SettingsShapeTheRampsExactlyAsInTheWindow) {
-    const std::string description = "step duration=0:40.0 start=10,0,10,0,150 end=20,15,20,15,150 channel=0x3C\n";
+    const std::string description =
+        "step duration=0:40.0 start=10,0,10,0,150 end=20,15,20,15,150 channel=0x3C\n";
     struct Row {
         std::string args;
         RampSettings settings;
     };
-    for (const Row& row : {Row{"--ramp-time 0", {0, true}}, Row{"--ramp-time=8", {80, true}},
-                           Row{"--no-soft-ramping --ramp-time 2", {20, false}}, Row{"", {50, true}}}) {
+    for (const Row& row :
+         {Row{"--ramp-time 0", {0, true}}, Row{"--ramp-time=8", {80, true}},
+          Row{"--no-soft-ramping --ramp-time 2", {20, false}}, Row{"", {50, true}}}) {
         TempDir dir;
         writeBytes(dir / "S.ZS2", samples::buildSession(description));
         EXPECT_EQ(cli(dir, row.args + " S.ZS2").status, 0) << row.args;
-        EXPECT_EQ(readBytes(dir / "S.OSw"),
-                  convertSession(samples::buildSession(description), row.settings, [](int) {}).target)
+        EXPECT_EQ(
+            readBytes(dir / "S.OSw"),
+            convertSession(samples::buildSession(description), row.settings, [](int) {}).target)
             << row.args;
     }
 }
@@ -93,8 +97,9 @@ TEST(Cli, AlbumsReportMissingEntriesAndASummary) {
     writeBytes(dir / "Relax.ZA2", std::vector<std::uint8_t>(album.begin(), album.end()));
     const CliRun run = cli(dir, "--album Relax.ZA2 A.ZS2");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, (dir / "A.ZS2") + " -> " + (dir / "A.OSw") + " (1 steps)\n" + (dir / "Deep/B.ZS2") +
-                           " -> " + (dir / "Deep/B.OSw") + " (1 steps)\nRelax.ZA2: 2 converted, 1 failed\n" +
+    EXPECT_EQ(run.out, (dir / "A.ZS2") + " -> " + (dir / "A.OSw") + " (1 steps)\n" +
+                           (dir / "Deep/B.ZS2") + " -> " + (dir / "Deep/B.OSw") +
+                           " (1 steps)\nRelax.ZA2: 2 converted, 1 failed\n" +
                            "A.ZS2 -> A.OSw (1 steps)\n");
     EXPECT_EQ(run.err, "z2o-convert: " + (dir / "Gone.ZS2") + ": could not be found\n");
 
@@ -104,13 +109,14 @@ TEST(Cli, AlbumsReportMissingEntriesAndASummary) {
     const CliRun missing = cli(dir, "--album Nowhere.ZA2");
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "Nowhere.ZA2: 0 converted, 0 failed\n");
-    EXPECT_EQ(missing.err, "z2o-convert: " + (dir / "Nowhere.ZA2") + ": File not found " + (dir / "Nowhere.ZA2") + "\n");
+    EXPECT_EQ(missing.err, "z2o-convert: " + (dir / "Nowhere.ZA2") + ": File not found " +
+                               (dir / "Nowhere.ZA2") + "\n");
 }
 
 TEST(Cli, UsageErrorsExitWithTwo) {
     TempDir dir;
-    for (const char* args : {"", "--ramp-time 11 A.ZS2", "--ramp-time -1 A.ZS2", "--ramp-time 2.5 A.ZS2",
-                             "--ramp-time", "--bogus A.ZS2", "--album"}) {
+    for (const char* args : {"", "--ramp-time 11 A.ZS2", "--ramp-time -1 A.ZS2",
+                             "--ramp-time 2.5 A.ZS2", "--ramp-time", "--bogus A.ZS2", "--album"}) {
         const CliRun run = cli(dir, args);
         EXPECT_EQ(run.status, 2) << args;
         EXPECT_EQ(run.out, "") << args;
@@ -125,7 +131,8 @@ TEST(Cli, UsageErrorsExitWithTwo) {
 
 TEST(Cli, BundledSamplesMatchTheirDescriptions) {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(Z2O_SAMPLES_DIR)) {
-        if (entry.path().extension() != ".txt") continue;
+        if (entry.path().extension() != ".txt")
+            continue;
         std::filesystem::path session = entry.path();
         session.replace_extension(".ZS2");
         EXPECT_EQ(readBytes(session.string()), samples::buildSession(slurp(entry.path().string())))

@@ -24,7 +24,7 @@ const char* kTwoSteps =
     "step duration=12:00.0 channel=0x14 mode=1\n";
 
 class Driver : public ::testing::Test {
-protected:
+  protected:
     // Converts `path` through the dialog, as the menu command does.
     SessionOutcome convert(const std::string& path) {
         host.picks.push_back(path);
@@ -67,7 +67,8 @@ TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
 TEST_F(Driver, ReplacesAnExistingTargetAndKeepsItsPermissions) {
     writeBytes(dir / "Alpha.ZS2", samples::buildSession(kTwoSteps));
     writeBytes(dir / "Alpha.OSw", std::vector<std::uint8_t>(5000, 0xEE));
-    fs::permissions(dir / "Alpha.OSw", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::permissions(dir / "Alpha.OSw",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     convert(dir / "Alpha.ZS2");
     EXPECT_EQ(readBytes(dir / "Alpha.OSw"), expected(kTwoSteps));
     EXPECT_EQ(fs::status(dir / "Alpha.OSw").permissions() & fs::perms::all,
@@ -97,7 +98,8 @@ TEST_F(Driver, SourcesByLength) {
         std::size_t bytes;
         bool accepted;
     };
-    for (const Row row : {Row{0, true}, Row{44, false}, Row{45, true}, Row{46, false}, Row{90, true}}) {
+    for (const Row row :
+         {Row{0, true}, Row{44, false}, Row{45, true}, Row{46, false}, Row{90, true}}) {
         TempDir here;
         // All-zero records hold no step: any accepted length gives an empty target.
         writeBytes(here / "S.ZS2", std::vector<std::uint8_t>(row.bytes, 0));
@@ -113,8 +115,9 @@ TEST_F(Driver, SourcesByLength) {
             EXPECT_EQ(here.names(), std::vector<std::string>{"S.ZS2"});
             ASSERT_EQ(host.messages.size(), 1U);
             const Message& m = host.messages[0];
-            EXPECT_EQ(m.text, "Data in ...\r\n" + (here / "S.ZS2") +
-                                  "\r\nisn't compatible with current spec.s.\r\n'Open File' aborted");
+            EXPECT_EQ(m.text,
+                      "Data in ...\r\n" + (here / "S.ZS2") +
+                          "\r\nisn't compatible with current spec.s.\r\n'Open File' aborted");
             EXPECT_EQ(m.buttons, Buttons::OkCancel);
             EXPECT_EQ(m.title, "");
             EXPECT_EQ(state.lastAnswer, kAnswerCancel);
@@ -124,18 +127,24 @@ TEST_F(Driver, SourcesByLength) {
 
 TEST_F(Driver, TargetNames) {
     const std::pair<const char*, const char*> posix[] = {
-        {"/s/Alpha.ZS2", "/s/Alpha.OSw"},         {"/s/Alpha", "/s/Alpha.OSw"},
-        {"/s/Alpha.old.ZS2", "/s/Alpha.old.OSw"}, {"/Old.Sessions/Alpha.ZS2", "/Old.Sessions/Alpha.OSw"},
-        {"/Old.Sessions/Alpha", "/Old.Sessions/Alpha.OSw"}, {"/s/.ZS2", "/s/.OSw"},
-        {"/s/Alpha.", "/s/Alpha.OSw"}, {"Alpha.zs2", "Alpha.OSw"}};
-    for (const auto& [source, target] : posix) EXPECT_EQ(targetPathFor(source, "/"), target);
+        {"/s/Alpha.ZS2", "/s/Alpha.OSw"},
+        {"/s/Alpha", "/s/Alpha.OSw"},
+        {"/s/Alpha.old.ZS2", "/s/Alpha.old.OSw"},
+        {"/Old.Sessions/Alpha.ZS2", "/Old.Sessions/Alpha.OSw"},
+        {"/Old.Sessions/Alpha", "/Old.Sessions/Alpha.OSw"},
+        {"/s/.ZS2", "/s/.OSw"},
+        {"/s/Alpha.", "/s/Alpha.OSw"},
+        {"Alpha.zs2", "Alpha.OSw"}};
+    for (const auto& [source, target] : posix)
+        EXPECT_EQ(targetPathFor(source, "/"), target);
     const std::pair<const char*, const char*> windows[] = {
         {R"(C:\Sessions\Alpha.ZS2)", R"(C:\Sessions\Alpha.OSw)"},
         {R"(C:\Sessions\Alpha)", R"(C:\Sessions\Alpha.OSw)"},
         {R"(C:\Sessions\Alpha.old.ZS2)", R"(C:\Sessions\Alpha.old.OSw)"},
         {R"(C:\Old.Sessions\Alpha.ZS2)", R"(C:\Old.Sessions\Alpha.OSw)"},
         {R"(C:\Old.Sessions\Alpha)", R"(C:\Old.Sessions\Alpha.OSw)"}};
-    for (const auto& [source, target] : windows) EXPECT_EQ(targetPathFor(source, "\\/"), target);
+    for (const auto& [source, target] : windows)
+        EXPECT_EQ(targetPathFor(source, "\\/"), target);
 }
 
 TEST_F(Driver, SessionsInDottedFoldersStayApart) {
@@ -155,7 +164,8 @@ TEST_F(Driver, SourcesThatCannotBeReadAreReportedOnceAndWriteNothing) {
     writeBytes(dir / "Big.OSw", {1, 2, 3});
     writeBytes(dir / "Same.OSw", samples::buildSession("step\n"));
     // 8192 steps of four records each would need step number 32768.
-    writeBytes(dir / "Many.ZS2", samples::buildSession("step duration=20:00.0 channel=0x3C repeat=8192\n"));
+    writeBytes(dir / "Many.ZS2",
+               samples::buildSession("step duration=20:00.0 channel=0x3C repeat=8192\n"));
     writeBytes(dir / "Many.OSw", {4, 5, 6});
     struct Row {
         std::string source;
@@ -186,16 +196,17 @@ TEST_F(Driver, SourcesThatCannotBeReadAreReportedOnceAndWriteNothing) {
 }
 
 TEST_F(Driver, StepErrorsAreShownAndTheRunGoesOn) {
-    writeBytes(dir / "Odd.ZS2", samples::buildSession(
-                                    "step duration=___30.0\n"
-                                    "step start=10,16,20,0,150\n"
-                                    "step duration=1:00.0\n"));
+    writeBytes(dir / "Odd.ZS2", samples::buildSession("step duration=___30.0\n"
+                                                      "step start=10,16,20,0,150\n"
+                                                      "step duration=1:00.0\n"));
     const SessionOutcome outcome = convert(dir / "Odd.ZS2");
     EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted);
     EXPECT_EQ(outcome.steps, 3);
     std::vector<std::string> texts;
-    for (const Message& m : host.messages) texts.push_back(m.text);
-    EXPECT_EQ(texts, (std::vector<std::string>{"Invalid procedure call or argument", "Overflow", "Overflow"}));
+    for (const Message& m : host.messages)
+        texts.push_back(m.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"Invalid procedure call or argument", "Overflow",
+                                               "Overflow"}));
     EXPECT_EQ(state.lastAnswer, kAnswerOk);
 }
 

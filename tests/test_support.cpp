@@ -81,6 +81,8 @@ std::int32_t ScriptedHost::showMessage(const Message& message) {
 
 bool ScriptedHost::processEvents() {
     ++eventsCalls;
+    if (onEvents)
+        onEvents();
     return quitAtEventsCall == 0 || eventsCalls < quitAtEventsCall;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,8 @@ class ScriptedHost : public Host {
     std::deque<std::int32_t> answers;
     // processEvents answers false from this call on (counting from 1); 0 never.
     int quitAtEventsCall = 0;
+    // Runs inside processEvents, as a user's click would.
+    std::function<void()> onEvents;
 
     std::string programFolderPath = "/nonexistent-program-folder";
     std::vector<OpenDialogSettings> dialogs;

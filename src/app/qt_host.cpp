@@ -1,0 +1,76 @@
+#include "qt_host.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace z2o {
+namespace {
+
+QString fromUtf8(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+// "Zendrel Session (*.ZS2)|*.ZS2" names its patterns in capitals; on a case-sensitive file
+// system the lower-case spelling is offered as well, or a user's "alpha.zs2" would not show.
+QString nameFilter(const std::string& filter) {
+    QString description = fromUtf8(filter).section(QLatin1Char('|'), 0, 0);
+#ifndef Q_OS_WIN
+    const QString pattern = fromUtf8(filter).section(QLatin1Char('|'), 1, 1);
+    if (!pattern.isEmpty() && pattern != pattern.toLower()) {
+        description.replace(
+            QLatin1Char('(') + pattern + QLatin1Char(')'),
+            QLatin1Char('(') + pattern + QLatin1Char(' ') + pattern.toLower() + QLatin1Char(')'));
+    }
+#endif
+    return description;
+}
+
+}  // namespace
+
+std::optional<PickedFile> QtHost::showOpen(const OpenDialogSettings& settings) {
+    QFileDialog dialog(m_parent, fromUtf8(settings.dialogTitle), fromUtf8(settings.initDir),
+                       nameFilter(settings.filter));
+    dialog.setObjectName(QStringLiteral("dialogFileMangr"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // One existing file; a folder that does not exist cannot be entered either.
+    dialog.setFileMode((settings.flags & kFileMustExist) ? QFileDialog::ExistingFile
+                                                         : QFileDialog::AnyFile);
+    QString suffix = fromUtf8(settings.defaultExt);
+    if (suffix.startsWith(QLatin1String("*.")))
+        suffix.remove(0, 2);
+    dialog.setDefaultSuffix(suffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QFileInfo picked(dialog.selectedFiles().constFirst());
+    return PickedFile{QDir::toNativeSeparators(picked.absoluteFilePath()).toStdString(),
+                      picked.fileName().toStdString()};
+}
+
+std::int32_t QtHost::showMessage(const Message& message) {
+    QString text = fromUtf8(message.text);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    const QString title =
+        message.title.empty() ? QString::fromLatin1(kProgramTitle) : fromUtf8(message.title);
+    const bool question = message.buttons == Buttons::OkCancel;
+    QMessageBox box(QMessageBox::Warning, title, text,
+                    question ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, m_parent);
+    box.setObjectName(QStringLiteral("messageBox"));
+    box.setDefaultButton(QMessageBox::Ok);
+    box.setEscapeButton(question ? QMessageBox::Cancel : QMessageBox::Ok);
+    return box.exec() == QMessageBox::Cancel ? kAnswerCancel : kAnswerOk;
+}
+
+bool QtHost::processEvents() {
+    QCoreApplication::processEvents();
+    return true;
+}
+
+std::string QtHost::programFolder() {
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toStdString();
+}
+
+}  // namespace z2o
