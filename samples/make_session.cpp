@@ -23,8 +23,7 @@ int main(int argc, char** argv) {
         std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(bytes.data()),
                   static_cast<std::streamsize>(bytes.size()));
-        if (!out.flush())
-            throw std::runtime_error(std::string("cannot write ") + argv[2]);
+        if (!out.flush()) throw std::runtime_error(std::string("cannot write ") + argv[2]);
     } catch (const std::exception& e) {
         std::cerr << "z2o-make-session: " << argv[1] << ": " << e.what() << '\n';
         return 1;

@@ -93,8 +93,7 @@ std::vector<std::uint8_t> buildSession(std::string_view description) {
         text = text.substr(0, text.find('#'));
         std::istringstream words(text);
         std::string word;
-        if (!(words >> word))
-            continue;
+        if (!(words >> word)) continue;
         if (word != "step")
             throw std::invalid_argument("line " + std::to_string(line) + ": expected step");
         SourceStepRecord step = defaultStep();

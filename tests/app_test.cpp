@@ -37,8 +37,7 @@ class WindowTest : public QObject {
         QString status() { return window.findChild<QLabel*>(QStringLiteral("statusText"))->text(); }
         QPushButton* command1(int index) {
             for (QPushButton* b : window.findChildren<QPushButton*>(QStringLiteral("Command1"))) {
-                if (b->property("index").toInt() == index)
-                    return b;
+                if (b->property("index").toInt() == index) return b;
             }
             return nullptr;
         }
@@ -180,8 +179,7 @@ class WindowTest : public QObject {
         f.host.onEvents = [&] {
             // A second command cannot start while one runs; then the user closes the window.
             QVERIFY(++calls == 1 || !f.action("mnuConvrtAlbm")->isEnabled());
-            if (calls == 2)
-                f.action("mnuExit")->trigger();
+            if (calls == 2) f.action("mnuExit")->trigger();
         };
         f.host.picks.push_back(dir / "Relax.ZA2");
         f.action("mnuConvrtAlbm")->trigger();

@@ -131,8 +131,7 @@ TEST(Cli, UsageErrorsExitWithTwo) {
 
 TEST(Cli, BundledSamplesMatchTheirDescriptions) {
     for (const auto& entry : std::filesystem::recursive_directory_iterator(Z2O_SAMPLES_DIR)) {
-        if (entry.path().extension() != ".txt")
-            continue;
+        if (entry.path().extension() != ".txt") continue;
         std::filesystem::path session = entry.path();
         session.replace_extension(".ZS2");
         EXPECT_EQ(readBytes(session.string()), samples::buildSession(slurp(entry.path().string())))

@@ -62,8 +62,7 @@ TEST(Translate, ModeValueAndSlotFlagsForEveryCombination) {
     };
     for (const Row& row : rows) {
         SourceStepRecord step = stepWith("1:00.0", 0, row.option, row.mode);
-        if (row.pair1Silent)
-            step.startValues.level1 = step.endValues.level1 = 0;
+        if (row.pair1Silent) step.startValues.level1 = step.endValues.level1 = 0;
         Planned p;
         for (auto& r : p.records)
             r.modeBits = static_cast<std::int16_t>(0x8003 | 0x3FC);  // foreign bits

@@ -35,8 +35,7 @@ std::vector<std::string> TempDir::names() const {
 
 std::vector<std::uint8_t> readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot read " + path);
+    if (!in) throw std::runtime_error("cannot read " + path);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
@@ -44,16 +43,14 @@ void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush())
-        throw std::runtime_error("cannot write " + path);
+    if (!out.flush()) throw std::runtime_error("cannot write " + path);
 }
 
 std::vector<std::uint8_t> hexBytes(const std::string& hex) {
     std::vector<std::uint8_t> bytes;
     std::string digits;
     for (const char c : hex) {
-        if (std::isxdigit(static_cast<unsigned char>(c)))
-            digits += c;
+        if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
     }
     for (std::size_t i = 0; i + 1 < digits.size(); i += 2) {
         bytes.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
@@ -63,8 +60,7 @@ std::vector<std::uint8_t> hexBytes(const std::string& hex) {
 
 std::optional<PickedFile> ScriptedHost::showOpen(const OpenDialogSettings& settings) {
     dialogs.push_back(settings);
-    if (picks.empty())
-        return std::nullopt;
+    if (picks.empty()) return std::nullopt;
     const std::filesystem::path path = picks.front();
     picks.pop_front();
     return PickedFile{path.string(), path.filename().string()};
@@ -72,8 +68,7 @@ std::optional<PickedFile> ScriptedHost::showOpen(const OpenDialogSettings& setti
 
 std::int32_t ScriptedHost::showMessage(const Message& message) {
     messages.push_back(message);
-    if (message.buttons == Buttons::Ok || answers.empty())
-        return kAnswerOk;
+    if (message.buttons == Buttons::Ok || answers.empty()) return kAnswerOk;
     const std::int32_t answer = answers.front();
     answers.pop_front();
     return answer;
@@ -81,8 +76,7 @@ std::int32_t ScriptedHost::showMessage(const Message& message) {
 
 bool ScriptedHost::processEvents() {
     ++eventsCalls;
-    if (onEvents)
-        onEvents();
+    if (onEvents) onEvents();
     return quitAtEventsCall == 0 || eventsCalls < quitAtEventsCall;
 }
 

@@ -26,14 +26,12 @@ std::vector<std::string> splitAlbumLines(std::string_view bytes) {
 ResolvedEntry resolveWindowsAlbumEntry(std::string_view albumFolder, std::string_view line) {
     const bool absolute =
         line.find(':') != std::string_view::npos && line.find('\\') != std::string_view::npos;
-    if (absolute)
-        return {std::string(line), true};
+    if (absolute) return {std::string(line), true};
     return {std::string(albumFolder) + std::string(line), true};
 }
 
 ResolvedEntry resolvePosixAlbumEntry(std::string_view albumFolder, std::string_view line) {
-    if (line.starts_with('/'))
-        return {std::string(line), true};
+    if (line.starts_with('/')) return {std::string(line), true};
     if (line.find(':') != std::string_view::npos && line.find('\\') != std::string_view::npos) {
         // C:\Sessions\A.ZS2 names a drive this system does not have.
         return {std::string(line), false};
@@ -86,8 +84,7 @@ AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
     const std::optional<PickedFile> picked = pickFile(
         state, host, handler,
         {"Zendrel Album (*.ZA2)|*.ZA2", "*.ZA2", "Select Zendrel album to convert", {}, 0, false});
-    if (!picked)
-        return outcome;
+    if (!picked) return outcome;
     state.sourcePath = picked->fileName;
     outcome.albumPath = picked->fileName;
     const std::size_t lastSeparator = outcome.albumPath.find_last_of(kFolderSeparators);
@@ -99,8 +96,7 @@ AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
     {
         SourceFile album;
         std::optional<RunError> error = album.open(outcome.albumPath);
-        if (!error)
-            error = album.readAll(bytes);
+        if (!error) error = album.readAll(bytes);
         if (error) {
             handler.fail(*error, outcome.albumPath);
             return outcome;

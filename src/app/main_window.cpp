@@ -165,8 +165,7 @@ void MainWindow::startUp() {
 
 template <typename Command>
 void MainWindow::runCommand(Command command) {
-    if (m_busy)
-        return;
+    if (m_busy) return;
     m_busy = true;
     mnuConProtSes->setEnabled(false);
     mnuConvrtAlbm->setEnabled(false);
@@ -176,8 +175,7 @@ void MainWindow::runCommand(Command command) {
     mnuConProtSes->setEnabled(true);
     mnuConvrtAlbm->setEnabled(true);
     m_busy = false;
-    if (m_closeRequested)
-        close();
+    if (m_closeRequested) close();
 }
 
 void MainWindow::mnuConProtSes_Click() {
@@ -203,8 +201,7 @@ void MainWindow::mnuConProtSes_Click() {
 void MainWindow::mnuConvrtAlbm_Click() {
     runCommand([this] {
         const AlbumOutcome outcome = runAlbumConversion(m_state, *m_host);
-        if (outcome.albumPath.empty())
-            return;
+        if (outcome.albumPath.empty()) return;
         int notFound = 0;
         for (const AlbumEntryOutcome& entry : outcome.entries)
             notFound += entry.found ? 0 : 1;
@@ -213,10 +210,8 @@ void MainWindow::mnuConvrtAlbm_Click() {
                            .arg(fileName(outcome.albumPath))
                            .arg(outcome.converted())
                            .arg(notFound);
-        if (failed > 0)
-            text += tr(", %1 failed").arg(failed);
-        if (outcome.stopped)
-            text += tr(" (stopped)");
+        if (failed > 0) text += tr(", %1 failed").arg(failed);
+        if (outcome.stopped) text += tr(" (stopped)");
         m_status->setText(text);
     });
 }
@@ -233,15 +228,13 @@ void MainWindow::sldrRampTime_Change(int value) {
 }
 
 void MainWindow::Command1_Click(int index) {
-    if (index == 0)
-        m_state.ramp.rampTime = static_cast<std::int16_t>(10 * sldrRampTime->value());
+    if (index == 0) m_state.ramp.rampTime = static_cast<std::int16_t>(10 * sldrRampTime->value());
     fraSetSoftRamp->hide();
 }
 
 void MainWindow::mnuRampSofts_Click() {
     // Qt has already flipped a checkable item; undo that while start-up owns the check mark.
-    if (rampToggleGuard)
-        mnuRampSofts->setChecked(!mnuRampSofts->isChecked());
+    if (rampToggleGuard) mnuRampSofts->setChecked(!mnuRampSofts->isChecked());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -256,8 +249,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // Unload every open window, newest first, and end the program without a question.
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-        if (*it != this && (*it)->isVisible())
-            (*it)->close();
+        if (*it != this && (*it)->isVisible()) (*it)->close();
     }
     QCoreApplication::quit();
 }

@@ -39,8 +39,7 @@ std::optional<PickedFile> QtHost::showOpen(const OpenDialogSettings& settings) {
     dialog.setFileMode((settings.flags & kFileMustExist) ? QFileDialog::ExistingFile
                                                          : QFileDialog::AnyFile);
     QString suffix = fromUtf8(settings.defaultExt);
-    if (suffix.startsWith(QLatin1String("*.")))
-        suffix.remove(0, 2);
+    if (suffix.startsWith(QLatin1String("*."))) suffix.remove(0, 2);
     dialog.setDefaultSuffix(suffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;

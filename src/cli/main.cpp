@@ -48,8 +48,7 @@ class CliHost : public z2o::Host {
         std::size_t start = 0;
         while (start <= message.text.size()) {
             std::size_t end = message.text.find("\r\n", start);
-            if (end == std::string::npos)
-                end = message.text.size();
+            if (end == std::string::npos) end = message.text.size();
             if (end > start)
                 text += (text.empty() ? "" : " ") + message.text.substr(start, end - start);
             start = end + 2;
@@ -116,8 +115,7 @@ int main(int argc, char** argv) {
         } else if (arg == "--ramp-time" || arg.starts_with("--ramp-time=")) {
             std::string value;
             if (arg == "--ramp-time") {
-                if (++i == argc)
-                    return usageError("--ramp-time needs a number of seconds");
+                if (++i == argc) return usageError("--ramp-time needs a number of seconds");
                 value = argv[i];
             } else {
                 value = arg.substr(arg.find('=') + 1);
@@ -133,8 +131,7 @@ int main(int argc, char** argv) {
             state.ramp.rampTime = static_cast<std::int16_t>(10 * seconds);
         } else if (arg == "--album" || arg.starts_with("--album=")) {
             if (arg == "--album") {
-                if (++i == argc)
-                    return usageError("--album needs an album file");
+                if (++i == argc) return usageError("--album needs an album file");
                 jobs.push_back({true, argv[i]});
             } else {
                 jobs.push_back({true, arg.substr(arg.find('=') + 1)});
@@ -143,8 +140,7 @@ int main(int argc, char** argv) {
             return usageError("unknown option '" + arg + "'");
         }
     }
-    if (jobs.empty())
-        return usageError("no session or album given");
+    if (jobs.empty()) return usageError("no session or album given");
 
     CliHost host;
     bool failed = false;

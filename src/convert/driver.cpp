@@ -21,8 +21,7 @@ void CommandHandler::raise(const RunError& error) {
             break;
         case kPathNotFound:
             // A vanished remembered folder: the next dialog opens in the program's folder.
-            if (!checkingSession)
-                m_state.lastFolder = m_host.programFolder();
+            if (!checkingSession) m_state.lastFolder = m_host.programFolder();
             cancelled = false;
             break;
         case kDialogCancelled:
@@ -46,11 +45,9 @@ void CommandHandler::fail(const RunError& error, const std::string& path) {
 std::optional<PickedFile> pickFile(ProgramState& state, Host& host, CommandHandler& handler,
                                    OpenDialogSettings settings) {
     // An empty or vanished folder is a path that is not found, which resets it.
-    if (!isFolder(state.lastFolder))
-        handler.raise(kPathNotFound);
+    if (!isFolder(state.lastFolder)) handler.raise(kPathNotFound);
     settings.initDir = state.lastFolder;
-    if (!host.processEvents())
-        return std::nullopt;
+    if (!host.processEvents()) return std::nullopt;
     settings.flags = kOpenFlags;
     settings.cancelError = true;
     std::optional<PickedFile> picked = host.showOpen(settings);
@@ -107,8 +104,7 @@ SessionOutcome runSessionConversion(ProgramState& state, Host& host) {
                                                            {},
                                                            0,
                                                            false});
-        if (!picked)
-            return finish(SessionOutcome::Status::Cancelled);
+        if (!picked) return finish(SessionOutcome::Status::Cancelled);
         state.sourcePath = picked->fileName;
     }
     const std::string sourcePath = state.sourcePath;

@@ -15,14 +15,12 @@ double readNumber(std::string_view piece) {
     bool signAllowed = true;
     bool seenPoint = false;
     for (const char c : piece) {
-        if (c == ' ' || c == '\t' || c == '\n')
-            continue;
+        if (c == ' ' || c == '\t' || c == '\n') continue;
         if (signAllowed && (c == '+' || c == '-')) {
             negative = c == '-';
         } else if (c >= '0' && c <= '9') {
             digits = digits * 10.0 + (c - '0');
-            if (seenPoint)
-                scale *= 10.0;
+            if (seenPoint) scale *= 10.0;
         } else if (c == '.' && !seenPoint) {
             seenPoint = true;
         } else {

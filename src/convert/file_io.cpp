@@ -27,12 +27,10 @@ RunError failureFor(int error, const std::string& path) {
     if (error == ENOENT) {
         std::error_code ec;
         const fs::path parent = toPath(path).parent_path();
-        if (!parent.empty() && !fs::is_directory(parent, ec))
-            return runError(kPathNotFound);
+        if (!parent.empty() && !fs::is_directory(parent, ec)) return runError(kPathNotFound);
         return runError(kFileNotFound);
     }
-    if (error == EISDIR)
-        return runError(kPathFileAccessError);
+    if (error == EISDIR) return runError(kPathFileAccessError);
     return fromSystemError(std::error_code(error, std::generic_category()));
 }
 
@@ -79,24 +77,18 @@ void setFileFaultHook(FileFaultHook hook) {
 }
 
 SourceFile::~SourceFile() {
-    if (m_file)
-        std::fclose(m_file);
+    if (m_file) std::fclose(m_file);
 }
 
 std::optional<RunError> SourceFile::open(const std::string& path) {
     // A NUL would cut the name short and open another file than the one named.
-    if (path.find('\0') != std::string::npos)
-        return runError(kBadFileName);
-    if (const int fault = injectedFault("open", path))
-        return failureFor(fault, path);
+    if (path.find('\0') != std::string::npos) return runError(kBadFileName);
+    if (const int fault = injectedFault("read", path)) return failureFor(fault, path);
     m_file = std::fopen(path.c_str(), "rb");
-    if (!m_file)
-        return failureFor(lastError(), path);
+    if (!m_file) return failureFor(lastError(), path);
     struct stat info {};
-    if (fstat(fileno(m_file), &info) != 0)
-        return failureFor(errno, path);
-    if (S_ISDIR(info.st_mode))
-        return runError(kPathFileAccessError);
+    if (fstat(fileno(m_file), &info) != 0) return failureFor(errno, path);
+    if (S_ISDIR(info.st_mode)) return runError(kPathFileAccessError);
     m_size = static_cast<std::uint64_t>(info.st_size);
     return std::nullopt;
 }
@@ -104,23 +96,19 @@ std::optional<RunError> SourceFile::open(const std::string& path) {
 std::optional<RunError> SourceFile::readAll(std::vector<std::uint8_t>& bytes) {
     bytes.resize(m_size);
     const std::size_t got = std::fread(bytes.data(), 1, bytes.size(), m_file);
-    if (std::ferror(m_file))
-        return failureFor(lastError(), {});
-    if (got != m_size || std::fgetc(m_file) != EOF)
-        return runError(kDeviceIoError);
+    if (std::ferror(m_file)) return failureFor(lastError(), {});
+    if (got != m_size || std::fgetc(m_file) != EOF) return runError(kDeviceIoError);
     return std::nullopt;
 }
 
 std::optional<RunError> replaceFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-    if (path.find('\0') != std::string::npos)
-        return runError(kBadFileName);
+    if (path.find('\0') != std::string::npos) return runError(kBadFileName);
     const fs::path target = toPath(path);
     std::error_code ec;
     const fs::file_status existing = fs::status(target, ec);
     const bool replacing = fs::exists(existing);
     if (replacing) {
-        if (fs::is_directory(existing))
-            return runError(kPathFileAccessError);
+        if (fs::is_directory(existing)) return runError(kPathFileAccessError);
         // Renaming would succeed over a read-only file; its owner made it read-only to keep it.
         if ((existing.permissions() & fs::perms::owner_write) == fs::perms::none) {
             return runError(kPermissionDenied);
@@ -131,14 +119,11 @@ std::optional<RunError> replaceFile(const std::string& path, std::span<const std
     std::FILE* file = nullptr;
     for (int attempt = 0; attempt < 100 && !file; ++attempt) {
         temporary = temporaryNameBeside(target);
-        if (const int fault = injectedFault("open", temporary))
-            return failureFor(fault, path);
+        if (const int fault = injectedFault("create", temporary)) return failureFor(fault, path);
         file = std::fopen(temporary.c_str(), "wbx");
-        if (!file && errno != EEXIST)
-            return failureFor(lastError(), path);
+        if (!file && errno != EEXIST) return failureFor(lastError(), path);
     }
-    if (!file)
-        return runError(kPathFileAccessError);
+    if (!file) return runError(kPathFileAccessError);
 
     errno = 0;
     int error = injectedFault("write", temporary);
@@ -146,27 +131,21 @@ std::optional<RunError> replaceFile(const std::string& path, std::span<const std
         std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
         error = lastError();
     }
-    if (!error && std::fflush(file) != 0)
-        error = lastError();
-    if (!error)
-        error = injectedFault("sync", temporary);
-    if (!error && syncFile(file) != 0)
-        error = lastError();
-    if (std::fclose(file) != 0 && !error)
-        error = lastError();
+    if (!error && std::fflush(file) != 0) error = lastError();
+    if (!error) error = injectedFault("sync", temporary);
+    if (!error && syncFile(file) != 0) error = lastError();
+    if (std::fclose(file) != 0 && !error) error = lastError();
     if (!error && replacing) {
         fs::permissions(toPath(temporary), existing.permissions(), ec);
     }
-    if (!error)
-        error = injectedFault("rename", temporary);
+    if (!error) error = injectedFault("rename", temporary);
     if (!error) {
         fs::rename(toPath(temporary), target, ec);
-        if (ec)
-            error = ec.value();
+        if (ec) error = ec.value();
     }
     if (error) {
         fs::remove(toPath(temporary), ec);
-        return failureFor(error == ENOENT ? EIO : error, path);
+        return failureFor(error, path);
     }
     return std::nullopt;
 }

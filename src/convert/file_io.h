@@ -41,8 +41,9 @@ class SourceFile {
 // temporary file behind.
 std::optional<RunError> replaceFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
-// Test seam: when set, called before each file operation ("open", "write", "sync", "rename")
-// with the path; a non-zero errno value makes that operation fail with it.
+// Test seam: when set, called before each file operation ("read" opens a source, "create",
+// "write", "sync" and "rename" the temporary target) with its path; a non-zero errno value makes
+// that operation fail with it.
 using FileFaultHook = int (*)(const char* operation, const std::string& path);
 void setFileFaultHook(FileFaultHook hook);
 

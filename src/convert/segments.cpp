@@ -81,16 +81,13 @@ void planStepSegments(const SourceStepRecord& record, const StepValues& values,
                       DerivedValues& derived, std::int16_t& writeMask, const ErrorSink& raise) {
     const ParsedDuration parsed =
         parseDuration(std::string_view(record.duration.data(), record.duration.size()));
-    if (parsed.missingColon)
-        raise(kInvalidCall);
+    if (parsed.missingColon) raise(kInvalidCall);
     for (int i = 0; i < parsed.overflows; ++i)
         raise(kOverflow);
 
     std::int16_t durationTenths = parsed.tenths;
-    if (durationTenths > 12000)
-        durationTenths = 12000;
-    if (durationTenths < 5)
-        durationTenths = 5;
+    if (durationTenths > 12000) durationTenths = 12000;
+    if (durationTenths < 5) durationTenths = 5;
     const std::int16_t clampedTenths = durationTenths;
 
     const bool split = durationTenths > 6000;
@@ -146,8 +143,7 @@ void planStepSegments(const SourceStepRecord& record, const StepValues& values,
     }
     if (softOn) {
         auto rampStarts = starts;
-        if (record.channelFlags & 0x20)
-            rampStarts[kLevel1] = rampStarts[kLevel2] = 0;
+        if (record.channelFlags & 0x20) rampStarts[kLevel1] = rampStarts[kLevel2] = 0;
         storeStart(records[0], rampStarts, raise);
         storeEnd(records[0], derived.softOn, raise);
         const std::uint8_t toneStart = (record.channelFlags & 0x08) ? 0 : 255;
@@ -161,8 +157,7 @@ void planStepSegments(const SourceStepRecord& record, const StepValues& values,
     }
     if (softOff) {
         auto rampEnds = ends;
-        if (record.channelFlags & 0x10)
-            rampEnds[kLevel1] = rampEnds[kLevel2] = 0;
+        if (record.channelFlags & 0x10) rampEnds[kLevel1] = rampEnds[kLevel2] = 0;
         storeStart(records[3], derived.softOff, raise);
         storeEnd(records[3], rampEnds, raise);
         const std::uint8_t toneEnd = (record.channelFlags & 0x04) ? 0 : 255;
@@ -173,11 +168,9 @@ void planStepSegments(const SourceStepRecord& record, const StepValues& values,
 bool writeStepSegments(const PreparedRecords& records, std::int16_t writeMask, int& nextStepNumber,
                        std::vector<std::uint8_t>& target) {
     const int count = std::popcount(static_cast<unsigned>(writeMask & 15));
-    if (nextStepNumber + count - 1 > kMaxStepNumber)
-        return false;
+    if (nextStepNumber + count - 1 > kMaxStepNumber) return false;
     for (std::size_t slot = 0; writeMask > 0; ++slot, writeMask /= 2) {
-        if (writeMask % 2 == 0)
-            continue;
+        if (writeMask % 2 == 0) continue;
         const std::size_t offset = target.size();
         target.resize(offset + kTargetRecordSize);
         encodeTargetRecord(

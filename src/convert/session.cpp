@@ -5,8 +5,7 @@
 namespace z2o {
 
 SourceLength checkSourceLength(std::uint64_t bytes) {
-    if (bytes % kSourceRecordSize != 0)
-        return SourceLength::NotWholeRecords;
+    if (bytes % kSourceRecordSize != 0) return SourceLength::NotWholeRecords;
     if (bytes / kSourceRecordSize > static_cast<std::uint64_t>(kMaxRecordCount)) {
         return SourceLength::TooManyRecords;
     }
@@ -17,8 +16,7 @@ ConversionResult convertSession(std::span<const std::uint8_t> source, const Ramp
                                 const ErrorSink& raise) {
     ConversionResult result;
     result.length = checkSourceLength(source.size());
-    if (result.length != SourceLength::Valid)
-        return result;
+    if (result.length != SourceLength::Valid) return result;
 
     const std::size_t recordCount = source.size() / kSourceRecordSize;
     PreparedRecords records;
@@ -35,8 +33,7 @@ ConversionResult convertSession(std::span<const std::uint8_t> source, const Ramp
         std::int16_t writeMask = 2;
         const SourceStepRecord record =
             decodeSourceRecord(source.subspan(r * kSourceRecordSize).first<kSourceRecordSize>());
-        if (!isStep(record))
-            continue;
+        if (!isStep(record)) continue;
         translateStep(record, records, values, raise);
         planStepSegments(record, values, settings, records, derived, writeMask, raise);
         if (!writeStepSegments(records, writeMask, nextStepNumber, result.target)) {

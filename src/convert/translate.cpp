@@ -10,12 +10,10 @@ void initPreparedRecords(PreparedRecords& records) {
 
 bool storeSingle(float& destination, double value, std::initializer_list<float> operands) {
     for (const float operand : operands) {
-        if (!std::isfinite(operand))
-            return false;
+        if (!std::isfinite(operand)) return false;
     }
     const auto single = static_cast<float>(value);
-    if (!std::isfinite(single))
-        return false;
+    if (!std::isfinite(single)) return false;
     destination = single;
     return true;
 }
@@ -28,8 +26,7 @@ void translateStep(const SourceStepRecord& record, PreparedRecords& records, Ste
     const bool pair1Silent = start.level1 == 0 && end.level1 == 0;
 
     std::int16_t modeValue = (record.optionFlags & 0x08) ? 68 : 0;
-    if (!(record.optionFlags & 0x04))
-        modeValue += 128;
+    if (!(record.optionFlags & 0x04)) modeValue += 128;
     if (separatePairs) {
         modeValue += 256;
     } else if (pair1Silent) {

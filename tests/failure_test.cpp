@@ -1,0 +1,144 @@
+// Files that fail under the conversion: what the user is told and what is left on disk.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+#include "album.h"
+#include "driver.h"
+#include "file_io.h"
+#include "session_builder.h"
+#include "test_support.h"
+
+namespace z2o {
+namespace {
+
+using testing::readBytes;
+using testing::ScriptedHost;
+using testing::TempDir;
+using testing::writeBytes;
+namespace fs = std::filesystem;
+
+const char* g_faultOperation = nullptr;
+int g_faultError = 0;
+
+int injectFault(const char* operation, const std::string&) {
+    return g_faultOperation && std::string(operation) == g_faultOperation ? g_faultError : 0;
+}
+
+const std::vector<std::uint8_t> kOldTarget(777, 0x5A);
+
+class Failures : public ::testing::Test {
+  protected:
+    Failures() {
+        writeBytes(dir / "A.ZS2", samples::buildSession("step channel=0x3C\nstep\n"));
+        writeBytes(dir / "A.OSw", kOldTarget);
+        setFileFaultHook(injectFault);
+    }
+    ~Failures() override {
+        setFileFaultHook(nullptr);
+        g_faultOperation = nullptr;
+    }
+    SessionOutcome convert(const std::string& path) {
+        host.messages.clear();
+        host.picks.push_back(path);
+        return runSessionConversion(state, host);
+    }
+    // One clear message naming the file, the old target as it was, nothing stray left behind.
+    void expectRefused(const SessionOutcome& outcome, int number, const std::string& path) {
+        EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed);
+        ASSERT_EQ(host.messages.size(), 1U);
+        EXPECT_EQ(host.messages[0].text, describeError(number) + "\r\n" + path);
+        EXPECT_EQ(readBytes(dir / "A.OSw"), kOldTarget);
+        EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
+    }
+
+    TempDir dir;
+    ProgramState state;
+    ScriptedHost host;
+};
+
+TEST_F(Failures, WriteFailuresLeaveTheTargetAsItWas) {
+    struct Row {
+        const char* operation;
+        int error;
+        int number;
+    };
+    const Row rows[] = {
+        {"create", EACCES, kPermissionDenied}, {"create", EROFS, kPermissionDenied},
+        {"write", ENOSPC, kDiskFull},          {"write", EDQUOT, kDiskFull},
+        {"write", EIO, kDeviceIoError},        {"sync", EIO, kDeviceIoError},
+        {"rename", EACCES, kPermissionDenied}, {"rename", EXDEV, kPathFileAccessError},
+        {"read", EACCES, kPermissionDenied},   {"read", EIO, kDeviceIoError},
+    };
+    for (const Row& row : rows) {
+        g_faultOperation = row.operation;
+        g_faultError = row.error;
+        const bool reading = std::string(row.operation) == "read";
+        expectRefused(convert(dir / "A.ZS2"), row.number, reading ? dir / "A.ZS2" : dir / "A.OSw");
+    }
+    g_faultOperation = nullptr;
+    EXPECT_EQ(convert(dir / "A.ZS2").status, SessionOutcome::Status::Converted);
+    EXPECT_NE(readBytes(dir / "A.OSw"), kOldTarget);
+}
+
+TEST_F(Failures, ReadOnlyTargetIsKept) {
+    fs::permissions(dir / "A.OSw", fs::perms::owner_read | fs::perms::group_read);
+    expectRefused(convert(dir / "A.ZS2"), kPermissionDenied, dir / "A.OSw");
+}
+
+TEST_F(Failures, TargetThatIsAFolderIsKept) {
+    fs::remove(dir / "A.OSw");
+    fs::create_directories(dir.path() / "A.OSw");
+    writeBytes(dir / "A.OSw/inside", kOldTarget);
+    const SessionOutcome outcome = convert(dir / "A.ZS2");
+    EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed);
+    EXPECT_EQ(readBytes(dir / "A.OSw/inside"), kOldTarget);
+}
+
+TEST_F(Failures, PermissionsOfARealUser) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads and writes past permissions";
+    fs::permissions(dir / "A.ZS2", fs::perms::none);
+    expectRefused(convert(dir / "A.ZS2"), kPermissionDenied, dir / "A.ZS2");
+    fs::permissions(dir / "A.ZS2", fs::perms::owner_read);
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    expectRefused(convert(dir / "A.ZS2"), kPermissionDenied, dir / "A.OSw");
+}
+
+// A small file system of its own: really full, then really read-only.
+TEST_F(Failures, FullAndReadOnlyDisks) {
+    const std::string disk = dir / "disk";
+    fs::create_directories(disk);
+    const std::string mount = "mount -t tmpfs -o size=128k z2o-test '" + disk + "' 2>/dev/null";
+    if (geteuid() != 0 || std::system(mount.c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here";
+    struct Unmount {
+        std::string disk;
+        ~Unmount() { std::system(("umount '" + disk + "'").c_str()); }
+    } unmount{disk};
+
+    // 2,000 steps become 218,000 bytes: more than the disk holds.
+    writeBytes(disk + "/Big.ZS2", samples::buildSession("step repeat=2000\n"));
+    writeBytes(disk + "/Big.OSw", kOldTarget);
+    SessionOutcome outcome = convert(disk + "/Big.ZS2");
+    EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed);
+    ASSERT_EQ(host.messages.size(), 1U);
+    EXPECT_EQ(host.messages[0].text, "Disk full\r\n" + disk + "/Big.OSw");
+    EXPECT_EQ(readBytes(disk + "/Big.OSw"), kOldTarget);
+    std::size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(disk))
+        ++files;
+    EXPECT_EQ(files, 2U);
+
+    writeBytes(disk + "/Small.ZS2", samples::buildSession("step\n"));
+    ASSERT_EQ(std::system(("mount -o remount,ro '" + disk + "'").c_str()), 0);
+    outcome = convert(disk + "/Small.ZS2");
+    ASSERT_EQ(host.messages.size(), 1U);
+    EXPECT_EQ(host.messages[0].text, "Permission denied\r\n" + disk + "/Small.OSw");
+    EXPECT_FALSE(fs::exists(disk + "/Small.OSw"));
+}
+
+}  // namespace
+}  // namespace z2o
