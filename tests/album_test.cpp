@@ -186,7 +186,9 @@ TEST_F(Album, DialogAndUnreadableAlbums) {
 
     // An album that is picked but cannot be read: one message, nothing converted.
     fs::create_directories(dir.path() / "Folder.ZA2");
-    for (const std::string& album : {dir / "Folder.ZA2", dir / "Vanished.ZA2"}) {
+    writeBytes(dir / "Huge.ZA2", {});
+    fs::resize_file(dir.path() / "Huge.ZA2", kMaxAlbumBytes + 1);  // sparse: costs no disk
+    for (const std::string& album : {dir / "Folder.ZA2", dir / "Vanished.ZA2", dir / "Huge.ZA2"}) {
         host.messages.clear();
         host.picks.push_back(album);
         outcome = runAlbumConversion(state, host);

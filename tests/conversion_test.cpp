@@ -200,30 +200,31 @@ TEST(Segments, RampValuesWithAndWithoutSoftRamping) {
     step.startValues = {10.0F, 0, 10.0F, 0, 150};
     step.endValues = {20.0F, 15, 20.0F, 15, 150};
     step.stepMode = 1;
-    Planned on;
-    on.run(step, {50, true});
-    ASSERT_EQ(on.writeMask, 11);
-    const auto& r = on.records;
-    EXPECT_EQ(on.duration(0), "0:02.5");
-    EXPECT_EQ((std::array{r[0].freq[0], r[0].freq[4], r[1].freq[0], r[1].freq[4], r[3].freq[0],
-                          r[3].freq[4]}),
-              (std::array{10.0F, 12.5F, 12.5F, 17.5F, 17.5F, 20.0F}));
-    EXPECT_EQ((std::array{r[0].level[0], r[0].level[4], r[1].level[0], r[1].level[4], r[3].level[0],
-                          r[3].level[4]}),
-              (std::array<std::uint8_t, 6>{0, 64, 64, 191, 191, 255}));
-    EXPECT_EQ(r[0].toneLevel, (std::array<std::uint8_t, 4>{0, 0, 255, 255}));
-    EXPECT_EQ(r[1].toneLevel, (std::array<std::uint8_t, 4>{255, 255, 255, 255}));
-    EXPECT_EQ(r[3].toneLevel, (std::array<std::uint8_t, 4>{255, 255, 0, 0}));
-
-    Planned off;
-    off.run(step, {50, false});
-    const auto& s = off.records;
-    EXPECT_EQ((std::array{s[0].freq[0], s[0].freq[4], s[1].freq[0], s[1].freq[4], s[3].freq[0],
-                          s[3].freq[4]}),
-              (std::array{10.0F, 10.0F, 10.0F, 20.0F, 20.0F, 20.0F}));
-    EXPECT_EQ((std::array{s[0].level[0], s[0].level[4], s[1].level[0], s[1].level[4], s[3].level[0],
-                          s[3].level[4]}),
-              (std::array<std::uint8_t, 6>{0, 0, 0, 255, 255, 255}));
+    struct Row {
+        bool softRamping;
+        std::array<float, 6> freq;  // slot 0, 1 and 3, start and end of each
+        std::array<std::uint8_t, 6> level;
+    };
+    const Row rows[] = {
+        {true, {10.0F, 12.5F, 12.5F, 17.5F, 17.5F, 20.0F}, {0, 64, 64, 191, 191, 255}},
+        {false, {10.0F, 10.0F, 10.0F, 20.0F, 20.0F, 20.0F}, {0, 0, 0, 255, 255, 255}},
+    };
+    for (const Row& row : rows) {
+        Planned p;
+        p.run(step, {50, row.softRamping});
+        ASSERT_EQ(p.writeMask, 11);
+        EXPECT_EQ(p.duration(0), "0:02.5");
+        const auto& r = p.records;
+        EXPECT_EQ((std::array{r[0].freq[0], r[0].freq[4], r[1].freq[0], r[1].freq[4], r[3].freq[0],
+                              r[3].freq[4]}),
+                  row.freq);
+        EXPECT_EQ((std::array{r[0].level[0], r[0].level[4], r[1].level[0], r[1].level[4],
+                              r[3].level[0], r[3].level[4]}),
+                  row.level);
+        EXPECT_EQ(r[0].toneLevel, (std::array<std::uint8_t, 4>{0, 0, 255, 255}));
+        EXPECT_EQ(r[1].toneLevel, (std::array<std::uint8_t, 4>{255, 255, 255, 255}));
+        EXPECT_EQ(r[3].toneLevel, (std::array<std::uint8_t, 4>{255, 255, 0, 0}));
+    }
 }
 
 TEST(Segments, LevelRampsMidpointsAndSplitValues) {

@@ -1,5 +1,6 @@
 // Files that fail under the conversion: what the user is told and what is left on disk.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -96,6 +97,17 @@ TEST_F(Failures, TargetThatIsAFolderIsKept) {
     const SessionOutcome outcome = convert(dir / "A.ZS2");
     EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed);
     EXPECT_EQ(readBytes(dir / "A.OSw/inside"), kOldTarget);
+}
+
+TEST_F(Failures, PipesAndDevicesAreRefusedWithoutWaiting) {
+    ASSERT_EQ(mkfifo((dir / "Pipe.ZS2").c_str(), 0600), 0);
+    for (const std::string& source : {dir / "Pipe.ZS2", std::string("/dev/zero")}) {
+        const SessionOutcome outcome = convert(source);
+        EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed);
+        ASSERT_EQ(host.messages.size(), 1U);
+        EXPECT_EQ(host.messages[0].text, "Path/File access error\r\n" + source);
+    }
+    EXPECT_FALSE(fs::exists(dir / "Pipe.OSw"));
 }
 
 TEST_F(Failures, PermissionsOfARealUser) {

@@ -96,6 +96,8 @@ AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
     {
         SourceFile album;
         std::optional<RunError> error = album.open(outcome.albumPath);
+        // A text of paths this long is some other file picked by mistake; do not load it whole.
+        if (!error && album.size() > kMaxAlbumBytes) error = runError(kOutOfMemory);
         if (!error) error = album.readAll(bytes);
         if (error) {
             handler.fail(*error, outcome.albumPath);

@@ -1,6 +1,7 @@
 // The command "Convert Zendrel Album": converts every session that a ZA2 album lists.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,6 +39,8 @@ struct AlbumOutcome {
     int converted() const;
     int failed() const;
 };
+
+inline constexpr std::uint64_t kMaxAlbumBytes = 64ULL << 20;
 
 AlbumOutcome runAlbumConversion(ProgramState& state, Host& host);
 

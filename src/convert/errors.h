@@ -9,6 +9,7 @@ namespace z2o {
 enum ErrorNumber : int {
     kInvalidCall = 5,
     kOverflow = 6,
+    kOutOfMemory = 7,
     kBadFileName = 52,
     kFileNotFound = 53,
     kDeviceIoError = 57,

@@ -84,6 +84,10 @@ std::optional<RunError> SourceFile::open(const std::string& path) {
     // A NUL would cut the name short and open another file than the one named.
     if (path.find('\0') != std::string::npos) return runError(kBadFileName);
     if (const int fault = injectedFault("read", path)) return failureFor(fault, path);
+    // Only plain files: opening a pipe would wait for a writer, a device would never end.
+    std::error_code ec;
+    const fs::file_status status = fs::status(toPath(path), ec);
+    if (fs::exists(status) && !fs::is_regular_file(status)) return runError(kPathFileAccessError);
     m_file = std::fopen(path.c_str(), "rb");
     if (!m_file) return failureFor(lastError(), path);
     struct stat info {};
