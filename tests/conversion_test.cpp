@@ -310,14 +310,5 @@ TEST(Session, NumbersRecordsWithoutGapsAndRefusesPastTheLastStepNumber) {
     EXPECT_EQ(full.steps, 32767);
 }
 
-TEST(Session, LengthChecks) {
-    EXPECT_EQ(checkSourceLength(0), SourceLength::Valid);
-    EXPECT_EQ(checkSourceLength(44), SourceLength::NotWholeRecords);
-    EXPECT_EQ(checkSourceLength(46), SourceLength::NotWholeRecords);
-    EXPECT_EQ(checkSourceLength(32767 * 45), SourceLength::Valid);
-    EXPECT_EQ(checkSourceLength(32768 * 45), SourceLength::TooManyRecords);
-    EXPECT_EQ(checkSourceLength(32768 * 45 + 1), SourceLength::NotWholeRecords);
-}
-
 }  // namespace
 }  // namespace z2o

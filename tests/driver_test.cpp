@@ -76,21 +76,17 @@ TEST_F(Driver, ReplacesAnExistingTargetAndKeepsItsPermissions) {
 }
 
 TEST_F(Driver, CancelReadsAndWritesNothing) {
-    state.lastFolder = dir.path().string();
-    const SessionOutcome outcome = runSessionConversion(state, host);
-    EXPECT_EQ(outcome.status, SessionOutcome::Status::Cancelled);
-    EXPECT_EQ(state.lastFolder, dir.path().string());
-    EXPECT_EQ(host.dialogs.at(0).initDir, dir.path().string());
+    for (const std::string& remembered : {dir.path().string(), dir / "gone"}) {
+        state.lastFolder = remembered;
+        const SessionOutcome outcome = runSessionConversion(state, host);
+        EXPECT_EQ(outcome.status, SessionOutcome::Status::Cancelled);
+        // A vanished folder falls back to the program's folder, without a message.
+        const std::string expected = fs::exists(remembered) ? remembered : host.programFolderPath;
+        EXPECT_EQ(host.dialogs.back().initDir, expected);
+        EXPECT_EQ(state.lastFolder, expected);
+    }
     EXPECT_TRUE(host.messages.empty());
     EXPECT_TRUE(dir.names().empty());
-}
-
-TEST_F(Driver, VanishedRememberedFolderFallsBackToTheProgramFolderSilently) {
-    state.lastFolder = dir / "gone";
-    runSessionConversion(state, host);
-    EXPECT_EQ(host.dialogs.at(0).initDir, host.programFolderPath);
-    EXPECT_EQ(state.lastFolder, host.programFolderPath);
-    EXPECT_TRUE(host.messages.empty());
 }
 
 TEST_F(Driver, SourcesByLength) {
