@@ -13,10 +13,6 @@
 namespace z2o {
 namespace {
 
-using testing::readBytes;
-using testing::TempDir;
-using testing::writeBytes;
-
 struct CliRun {
     int status;
     std::string out;

@@ -16,10 +16,6 @@
 namespace z2o {
 namespace {
 
-using testing::readBytes;
-using testing::ScriptedHost;
-using testing::TempDir;
-using testing::writeBytes;
 namespace fs = std::filesystem;
 
 const char* g_faultOperation = nullptr;

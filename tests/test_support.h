@@ -58,3 +58,10 @@ class ScriptedHost : public Host {
 };
 
 }  // namespace z2o::testing
+
+namespace z2o {
+using testing::readBytes;
+using testing::ScriptedHost;
+using testing::TempDir;
+using testing::writeBytes;
+}  // namespace z2o

@@ -49,25 +49,20 @@ void storeLevel(std::uint8_t& byte, float value, const ErrorSink& raise) {
     byte = static_cast<std::uint8_t>(rounded);
 }
 
-// The six start fields and the six end fields of a record.
-void storeStart(TargetStepRecord& record, const std::array<float, kPairCount>& v,
-                const ErrorSink& raise) {
-    record.freq[0] = v[kFreq1];
-    record.freq[1] = v[kFreq2];
-    storeLevel(record.level[0], v[kLevel1], raise);
-    storeLevel(record.level[1], v[kLevel2], raise);
-    record.pitch[0] = v[kPitch1];
-    record.pitch[1] = v[kPitch2];
-}
+// The six start fields of a record (the channels' frequencies and levels at 0 and 1, the tones'
+// pitches at 0 and 1) or its six end fields (at 4 and 5, and 2 and 3).
+enum class End { Start, Finish };
 
-void storeEnd(TargetStepRecord& record, const std::array<float, kPairCount>& v,
-              const ErrorSink& raise) {
-    record.freq[4] = v[kFreq1];
-    record.freq[5] = v[kFreq2];
-    storeLevel(record.level[4], v[kLevel1], raise);
-    storeLevel(record.level[5], v[kLevel2], raise);
-    record.pitch[2] = v[kPitch1];
-    record.pitch[3] = v[kPitch2];
+void storeValues(TargetStepRecord& record, End end, const std::array<float, kPairCount>& v,
+                 const ErrorSink& raise) {
+    const std::size_t channel = end == End::Start ? 0 : 4;
+    const std::size_t tone = end == End::Start ? 0 : 2;
+    record.freq[channel] = v[kFreq1];
+    record.freq[channel + 1] = v[kFreq2];
+    storeLevel(record.level[channel], v[kLevel1], raise);
+    storeLevel(record.level[channel + 1], v[kLevel2], raise);
+    record.pitch[tone] = v[kPitch1];
+    record.pitch[tone + 1] = v[kPitch2];
 }
 
 std::int16_t halfToEven(int tenths, int divisor) {
@@ -144,22 +139,26 @@ void planStepSegments(const SourceStepRecord& record, const StepValues& values,
     if (softOn) {
         auto rampStarts = starts;
         if (record.channelFlags & 0x20) rampStarts[kLevel1] = rampStarts[kLevel2] = 0;
-        storeStart(records[0], rampStarts, raise);
-        storeEnd(records[0], derived.softOn, raise);
+        storeValues(records[0], End::Start, rampStarts, raise);
+        storeValues(records[0], End::Finish, derived.softOn, raise);
         const std::uint8_t toneStart = (record.channelFlags & 0x08) ? 0 : 255;
         records[0].toneLevel[0] = records[0].toneLevel[1] = toneStart;
     }
-    storeStart(records[1], softOn ? derived.softOn : starts, raise);
-    storeEnd(records[1], split ? derived.midpoint : softOff ? derived.softOff : ends, raise);
+    storeValues(records[1], End::Start, softOn ? derived.softOn : starts, raise);
+    storeValues(records[1], End::Finish,
+                split     ? derived.midpoint
+                : softOff ? derived.softOff
+                          : ends,
+                raise);
     if (split) {
-        storeStart(records[2], derived.midpoint, raise);
-        storeEnd(records[2], softOff ? derived.softOff : ends, raise);
+        storeValues(records[2], End::Start, derived.midpoint, raise);
+        storeValues(records[2], End::Finish, softOff ? derived.softOff : ends, raise);
     }
     if (softOff) {
         auto rampEnds = ends;
         if (record.channelFlags & 0x10) rampEnds[kLevel1] = rampEnds[kLevel2] = 0;
-        storeStart(records[3], derived.softOff, raise);
-        storeEnd(records[3], rampEnds, raise);
+        storeValues(records[3], End::Start, derived.softOff, raise);
+        storeValues(records[3], End::Finish, rampEnds, raise);
         const std::uint8_t toneEnd = (record.channelFlags & 0x04) ? 0 : 255;
         records[3].toneLevel[2] = records[3].toneLevel[3] = toneEnd;
     }
