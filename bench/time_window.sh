@@ -7,10 +7,8 @@ app=$(realpath "$1")
 bare=$(realpath "$2")
 runs=${3:-10}
 if [ -z "${Z2O_UNDER_XVFB:-}" ]; then
-    Z2O_UNDER_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+    Z2O_UNDER_XVFB=1 exec "$(dirname "$0")/../scripts/with-xvfb" "$0" "$@"
 fi
-# xvfb-run does not always wait until the server answers.
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR="$work"
 chmod 700 "$work"
