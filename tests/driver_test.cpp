@@ -139,17 +139,6 @@ TEST_F(Driver, TargetNames) {
         EXPECT_EQ(targetPathFor(source, "\\/"), target);
 }
 
-TEST_F(Driver, SessionsInDottedFoldersStayApart) {
-    fs::create_directories(dir.path() / "Old.Sessions");
-    writeBytes(dir / "Old.Sessions/Alpha.ZS2", samples::buildSession("step\n"));
-    writeBytes(dir / "Old.Sessions/Beta.ZS2", samples::buildSession("step\nstep\n"));
-    convert(dir / "Old.Sessions/Alpha.ZS2");
-    convert(dir / "Old.Sessions/Beta.ZS2");
-    EXPECT_EQ(readBytes(dir / "Old.Sessions/Alpha.OSw").size(), kTargetRecordSize);
-    EXPECT_EQ(readBytes(dir / "Old.Sessions/Beta.OSw").size(), 2 * kTargetRecordSize);
-    EXPECT_EQ(dir.names(), std::vector<std::string>{"Old.Sessions"});
-}
-
 TEST_F(Driver, SourcesThatCannotBeReadAreReportedOnceAndWriteNothing) {
     fs::create_directories(dir.path() / "Folder.ZS2");
     writeBytes(dir / "Big.ZS2", std::vector<std::uint8_t>(32768 * kSourceRecordSize, 0));
