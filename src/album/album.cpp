@@ -131,8 +131,7 @@ AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
         handler.checkingSession = false;
 
         if (handler.errorNumber == kFileNotFound || handler.errorNumber == kPathNotFound) {
-            ++handler.messagesShown;
-            state.lastAnswer = host.showMessage(notFoundMessage(entry.path, handler.errorText));
+            handler.show(notFoundMessage(entry.path, handler.errorText));
             result.session.status = SessionOutcome::Status::Failed;
             if (state.lastAnswer == kAnswerCancel) {
                 outcome.stopped = true;

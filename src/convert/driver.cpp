@@ -9,7 +9,6 @@
 namespace z2o {
 
 void CommandHandler::show(const Message& message) {
-    ++messagesShown;
     m_state.lastAnswer = m_host.showMessage(message);
 }
 
@@ -92,7 +91,6 @@ SessionOutcome runSessionConversion(ProgramState& state, Host& host) {
     SessionOutcome outcome;
     const auto finish = [&](SessionOutcome::Status status) {
         outcome.status = status;
-        outcome.messagesShown = handler.messagesShown;
         return outcome;
     };
 
@@ -116,8 +114,7 @@ SessionOutcome runSessionConversion(ProgramState& state, Host& host) {
     }
     switch (checkSourceLength(source.size())) {
         case SourceLength::NotWholeRecords:
-            ++handler.messagesShown;
-            state.lastAnswer = host.showMessage(incompatibleMessage(sourcePath));
+            handler.show(incompatibleMessage(sourcePath));
             return finish(SessionOutcome::Status::Rejected);
         case SourceLength::TooManyRecords:
             handler.fail(runError(kOverflow), sourcePath);

@@ -30,15 +30,15 @@ class CommandHandler {
     // overflow). It is always shown, with the file it concerns, whatever its number.
     void fail(const RunError& error, const std::string& path);
 
+    // Every message of a command goes through here, so that its answer lands in `lastAnswer`.
+    void show(const Message& message);
+
     bool cancelled = false;
     bool checkingSession = false;  // set while an album entry is tested for existence
     int errorNumber = 0;
     std::string errorText;
-    int messagesShown = 0;
 
   private:
-    void show(const Message& message);
-
     ProgramState& m_state;
     Host& m_host;
 };

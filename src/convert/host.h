@@ -52,7 +52,6 @@ struct SessionOutcome {
     Status status = Status::Cancelled;
     std::string targetPath;
     int steps = 0;
-    int messagesShown = 0;
 };
 
 class Host {
