@@ -76,6 +76,28 @@ struct AlbumModeGuard {
 
 }  // namespace
 
+bool convertListedSession(ProgramState& state, Host& host, const std::string& sourcePath,
+                          AlbumOutcome& outcome) {
+    state.albumMode = true;
+    state.sourcePath = sourcePath;
+    if (!host.processEvents()) {
+        outcome.stopped = true;
+        return false;
+    }
+    AlbumEntryOutcome& result = outcome.entries.emplace_back();
+    result.sourcePath = sourcePath;
+    result.found = true;
+    state.lastAnswer = kAnswerYes;
+    result.session = runSessionConversion(state, host);
+    host.albumSessionDone(sourcePath, result.session);
+    state.albumMode = false;
+    if (state.lastAnswer == kAnswerCancel) {
+        outcome.stopped = true;
+        return false;
+    }
+    return true;
+}
+
 AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
     CommandHandler handler(state, host);
     AlbumOutcome outcome;
@@ -114,8 +136,9 @@ AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
         state.lastAnswer = kAnswerYes;
         const ResolvedEntry entry = resolveAlbumEntry(albumFolder, lines[i]);
         state.sourcePath = entry.path;
-        AlbumEntryOutcome& result = outcome.entries.emplace_back();
-        result.sourcePath = entry.path;
+        // Named before its existence test, so that a not-found message never shows beside the
+        // name of the entry before it.
+        host.albumProgress(static_cast<int>(i + 1), static_cast<int>(lines.size()), entry.path);
 
         // Only "not there" is decided here; any other trouble with the file is reported once,
         // by the conversion that follows.
@@ -132,6 +155,8 @@ AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
 
         if (handler.errorNumber == kFileNotFound || handler.errorNumber == kPathNotFound) {
             handler.show(notFoundMessage(entry.path, handler.errorText));
+            AlbumEntryOutcome& result = outcome.entries.emplace_back();
+            result.sourcePath = entry.path;
             result.session.status = SessionOutcome::Status::Failed;
             if (state.lastAnswer == kAnswerCancel) {
                 outcome.stopped = true;
@@ -140,21 +165,9 @@ AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
             state.albumMode = false;
             continue;
         }
-        result.found = true;
-        host.albumProgress(static_cast<int>(i + 1), static_cast<int>(lines.size()), entry.path);
-        if (!host.processEvents()) {
-            outcome.entries.pop_back();
-            outcome.stopped = true;
+        if (!convertListedSession(state, host, entry.path, outcome)) {
             break;
         }
-        state.lastAnswer = kAnswerYes;
-        result.session = runSessionConversion(state, host);
-        host.albumSessionDone(entry.path, result.session);
-        if (state.lastAnswer == kAnswerCancel) {
-            outcome.stopped = true;
-            break;
-        }
-        state.albumMode = false;
     }
     return outcome;
 }

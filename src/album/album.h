@@ -44,4 +44,9 @@ inline constexpr std::uint64_t kMaxAlbumBytes = 64ULL << 20;
 
 AlbumOutcome runAlbumConversion(ProgramState& state, Host& host);
 
+// One session of a batch, found to exist: its outcome joins `outcome`. Pending events run
+// first; false when the batch is to stop (Cancel in a message, or the program is ending).
+bool convertListedSession(ProgramState& state, Host& host, const std::string& sourcePath,
+                          AlbumOutcome& outcome);
+
 }  // namespace z2o

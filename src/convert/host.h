@@ -66,8 +66,9 @@ class Host {
     // The folder that holds the program.
     virtual std::string programFolder() = 0;
 
-    // Progress of an album, told right before pending events run for its entry `index` (from 1)
-    // of `count`, and after each of its sessions; a front end may show it or not.
+    // Progress of a batch (an album or a folder), told when its entry `index` (from 1) of `count`
+    // is taken up, before anything is shown about it, and after each of its sessions; a front
+    // end may show it or not.
     virtual void albumProgress(int /*index*/, int /*count*/, const std::string& /*sourcePath*/) {}
     virtual void albumSessionDone(const std::string& /*sourcePath*/, const SessionOutcome&) {}
 };

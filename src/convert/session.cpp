@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "duration.h"
+
 namespace z2o {
 
 SourceLength checkSourceLength(std::uint64_t bytes) {
@@ -45,6 +47,24 @@ ConversionResult convertSession(std::span<const std::uint8_t> source, const Ramp
     }
     result.steps = nextStepNumber - 1;
     return result;
+}
+
+std::vector<TargetStepRecord> decodeTargetSession(std::span<const std::uint8_t> bytes) {
+    std::vector<TargetStepRecord> records;
+    records.reserve(bytes.size() / kTargetRecordSize);
+    for (std::size_t at = 0; at + kTargetRecordSize <= bytes.size(); at += kTargetRecordSize) {
+        records.push_back(decodeTargetRecord(bytes.subspan(at).first<kTargetRecordSize>()));
+    }
+    return records;
+}
+
+std::int64_t playingTenths(std::span<const TargetStepRecord> records) {
+    std::int64_t total = 0;
+    for (const TargetStepRecord& record : records) {
+        total +=
+            parseDuration(std::string_view(record.duration.data(), record.duration.size())).tenths;
+    }
+    return total;
 }
 
 }  // namespace z2o

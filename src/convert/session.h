@@ -29,4 +29,10 @@ struct ConversionResult {
 ConversionResult convertSession(std::span<const std::uint8_t> source, const RampSettings& settings,
                                 const ErrorSink& raise);
 
+// The records of an OSw file's bytes; a trailing part that is not a whole record is left out.
+std::vector<TargetStepRecord> decodeTargetSession(std::span<const std::uint8_t> bytes);
+
+// How long target records play, in tenths of a second, by their duration texts.
+std::int64_t playingTenths(std::span<const TargetStepRecord> records);
+
 }  // namespace z2o

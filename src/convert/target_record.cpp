@@ -1,29 +1,27 @@
 #include "target_record.h"
 
-#include <bit>
+#include "record_bytes.h"
 
 namespace z2o {
 namespace {
 
-std::uint8_t* putInt16(std::uint8_t* p, std::int16_t value) {
-    const auto bits = static_cast<std::uint16_t>(value);
-    p[0] = static_cast<std::uint8_t>(bits & 0xFF);
-    p[1] = static_cast<std::uint8_t>(bits >> 8);
-    return p + 2;
-}
-
-std::uint8_t* putSingle(std::uint8_t* p, float value) {
-    const auto bits = std::bit_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<std::uint8_t>(bits >> (8 * i));
-    }
-    return p + 4;
-}
+using endian::getInt16;
+using endian::getSingle;
+using endian::putInt16;
+using endian::putSingle;
 
 template <typename T, std::size_t N>
 std::uint8_t* putBytes(std::uint8_t* p, const std::array<T, N>& values) {
     for (const T value : values) {
         *p++ = static_cast<std::uint8_t>(value);
+    }
+    return p;
+}
+
+template <typename T, std::size_t N>
+const std::uint8_t* getBytes(const std::uint8_t* p, std::array<T, N>& values) {
+    for (T& value : values) {
+        value = static_cast<T>(*p++);
     }
     return p;
 }
@@ -48,6 +46,34 @@ void encodeTargetRecord(const TargetStepRecord& record, std::int16_t stepNumber,
     p = putBytes(p, record.toneLevel);
     p = putInt16(p, record.enableFlag);
     putInt16(p, record.modeBits);
+}
+
+TargetStepRecord decodeTargetRecord(std::span<const std::uint8_t, kTargetRecordSize> bytes) {
+    TargetStepRecord record;
+    const std::uint8_t* p = bytes.data();
+    record.stepNumber = getInt16(p);
+    p = getBytes(p + 2, record.duration);
+    for (float& f : record.freq) {
+        f = getSingle(p);
+        p += 4;
+    }
+    p = getBytes(p, record.slotFlags);
+    p = getBytes(p, record.level);
+    p = getBytes(p, record.auxA);
+    p = getBytes(p, record.auxB);
+    p = getBytes(p, record.toneKind);
+    for (std::int16_t& b : record.toneOn) {
+        b = getInt16(p);
+        p += 2;
+    }
+    for (float& f : record.pitch) {
+        f = getSingle(p);
+        p += 4;
+    }
+    p = getBytes(p, record.toneLevel);
+    record.enableFlag = getInt16(p);
+    record.modeBits = getInt16(p + 2);
+    return record;
 }
 
 }  // namespace z2o

@@ -30,4 +30,7 @@ struct TargetStepRecord {
 void encodeTargetRecord(const TargetStepRecord& record, std::int16_t stepNumber,
                         std::span<std::uint8_t, kTargetRecordSize> out);
 
+// The reverse of the encoder: every field, the step number included, taken bit for bit.
+TargetStepRecord decodeTargetRecord(std::span<const std::uint8_t, kTargetRecordSize> bytes);
+
 }  // namespace z2o

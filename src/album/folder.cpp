@@ -1,0 +1,77 @@
+#include "folder.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "driver.h"
+#include "file_io.h"
+
+namespace z2o {
+namespace fs = std::filesystem;
+namespace {
+
+bool hasSessionExtension(const std::string& name) {
+    if (name.size() < 4) return false;
+    std::string ext = name.substr(name.size() - 4);
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
+    return ext == ".ZS2";
+}
+
+void walk(const fs::path& folder, FolderScan& scan) {
+    std::error_code ec;
+    fs::directory_iterator it(folder, ec);
+    if (ec) {
+        scan.problems.push_back({fromPath(folder), fromSystemError(ec)});
+        return;
+    }
+    for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+        const fs::path& path = it->path();
+        std::error_code statusError;
+        if (it->is_symlink(statusError) || !it->is_directory(statusError)) {
+            if (hasSessionExtension(fromPath(path.filename())) &&
+                it->is_regular_file(statusError)) {
+                scan.sessions.push_back(fromPath(path));
+            }
+        } else {
+            walk(path, scan);
+        }
+    }
+    if (ec) scan.problems.push_back({fromPath(folder), fromSystemError(ec)});
+}
+
+}  // namespace
+
+FolderScan findSessions(const std::string& folder) {
+    FolderScan scan;
+    walk(toPath(folder), scan);
+    // std::string compares its characters as unsigned bytes.
+    std::sort(scan.sessions.begin(), scan.sessions.end());
+    return scan;
+}
+
+AlbumOutcome runSessionBatch(ProgramState& state, Host& host, const std::string& label,
+                             const std::vector<std::string>& sessions) {
+    AlbumOutcome outcome;
+    outcome.albumPath = label;
+    for (std::size_t i = 0; i < sessions.size(); ++i) {
+        host.albumProgress(static_cast<int>(i + 1), static_cast<int>(sessions.size()), sessions[i]);
+        if (!convertListedSession(state, host, sessions[i], outcome)) {
+            break;
+        }
+    }
+    state.albumMode = false;
+    return outcome;
+}
+
+AlbumOutcome runFolderConversion(ProgramState& state, Host& host, const std::string& folder) {
+    const FolderScan scan = findSessions(folder);
+    CommandHandler handler(state, host);
+    for (const FolderProblem& problem : scan.problems) {
+        state.sourcePath = problem.path;
+        handler.fail(problem.error, problem.path);
+    }
+    return runSessionBatch(state, host, folder, scan.sessions);
+}
+
+}  // namespace z2o
