@@ -1,11 +1,17 @@
 // Properties that hold for any session, checked on many random sessions from a fixed seed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
+#include <cstdlib>
+#include <filesystem>
 #include <random>
+#include <span>
 
 #include "duration.h"
 #include "session.h"
 #include "session_builder.h"
+#include "test_support.h"
 
 namespace z2o {
 namespace {
@@ -40,6 +46,27 @@ class RandomSessions {
     }
     RampSettings settings() {
         return {static_cast<std::int16_t>(10 * pick(0, 10)), pick(0, 1) == 1};
+    }
+    // Any bits at all where a damaged file has them: floats that are NaN, infinite or huge,
+    // levels and pitches beyond their ranges, duration texts that do not read.
+    SourceStepRecord wildStep() {
+        SourceStepRecord s = step();
+        const auto value = [this](float usual) {
+            return pick(0, 3) == 0 ? std::bit_cast<float>(static_cast<std::uint32_t>(m_random()))
+                                   : usual;
+        };
+        for (SourceStepValues* v : {&s.startValues, &s.endValues}) {
+            v->freq1 = value(v->freq1);
+            v->freq2 = value(v->freq2);
+            v->level1 = static_cast<std::uint8_t>(pick(0, 255));
+            v->level2 = static_cast<std::uint8_t>(pick(0, 255));
+            v->pitch = static_cast<std::int16_t>(pick(-32768, 32767));
+        }
+        if (pick(0, 2) == 0) {
+            for (char& c : s.duration)
+                c = " 0123456789:.-+x"[pick(0, 15)];
+        }
+        return s;
     }
     int pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_random); }
 
@@ -105,6 +132,59 @@ TEST(Properties, HoldForRandomSessions) {
         EXPECT_EQ(convertSession(bytesOf(withSkipped), settings, [](int) {}).target, result.target);
         EXPECT_EQ(convertSession(bytesOf(steps), settings, [](int) {}).target, result.target);
     }
+}
+
+// 64-bit FNV-1a: a change of any byte of the output changes the digest.
+struct Digest {
+    std::uint64_t value = 14695981039346656037ULL;
+    void add(std::span<const std::uint8_t> bytes) {
+        for (const std::uint8_t b : bytes)
+            value = (value ^ b) * 1099511628211ULL;
+    }
+};
+
+// The samples' targets and the output of many damaged sessions, byte for byte, as checked
+// independently against the record layouts. Regenerate only for a deliberate change of output:
+// Z2O_WRITE_GOLDEN=1 rewrites the files and prints the digest to put below.
+TEST(Golden, OutputIsByteForByteTheCheckedOne) {
+    const bool write = std::getenv("Z2O_WRITE_GOLDEN") != nullptr;
+    const std::filesystem::path golden = Z2O_GOLDEN_DIR;
+    const struct {
+        const char* name;
+        RampSettings settings;
+    } variants[] = {{"ramp50", {50, true}}, {"ramp30-hard", {30, false}}, {"ramp0", {0, true}}};
+    for (const char* sample : {"Alpha", "Long Ride", "Mixed", "Deep/Beta"}) {
+        const auto source = readBytes(std::string(Z2O_SAMPLES_DIR "/") + sample + ".ZS2");
+        for (const auto& variant : variants) {
+            std::string name = std::string(sample) + "." + variant.name + ".OSw";
+            std::replace(name.begin(), name.end(), '/', '-');
+            const auto target = convertSession(source, variant.settings, [](int) {}).target;
+            if (write) {
+                writeBytes((golden / name).string(), target);
+            } else {
+                EXPECT_EQ(target, readBytes((golden / name).string())) << name;
+            }
+        }
+    }
+
+    RandomSessions random;
+    Digest digest;
+    for (int session = 0; session < 400; ++session) {
+        const RampSettings settings = random.settings();
+        std::vector<SourceStepRecord> steps;
+        for (int i = random.pick(0, 30); i > 0; --i)
+            steps.push_back(random.pick(0, 4) == 0 ? random.nonStep() : random.wildStep());
+        std::vector<std::uint8_t> errors;
+        const auto result = convertSession(bytesOf(steps), settings, [&](int n) {
+            errors.push_back(static_cast<std::uint8_t>(n));
+        });
+        digest.add(result.target);
+        digest.add(errors);
+    }
+    if (write)
+        std::printf("random sessions digest: 0x%016llxULL\n",
+                    static_cast<unsigned long long>(digest.value));
+    EXPECT_EQ(digest.value, 0x7dc24ff2f668e955ULL);
 }
 
 }  // namespace
