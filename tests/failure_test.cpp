@@ -124,7 +124,8 @@ TEST_F(Failures, FullAndReadOnlyDisks) {
         GTEST_SKIP() << "cannot mount a tmpfs here";
     struct Unmount {
         std::string disk;
-        ~Unmount() { std::system(("umount '" + disk + "'").c_str()); }
+        // A mount left behind would hold the test folder (and its files) until reboot.
+        ~Unmount() { EXPECT_EQ(std::system(("umount '" + disk + "'").c_str()), 0); }
     } unmount{disk};
 
     // 2,000 steps become 218,000 bytes: more than the disk holds.

@@ -49,8 +49,10 @@ class CliHost : public z2o::Host {
         while (start <= message.text.size()) {
             std::size_t end = message.text.find("\r\n", start);
             if (end == std::string::npos) end = message.text.size();
-            if (end > start)
-                text += (text.empty() ? "" : " ") + message.text.substr(start, end - start);
+            if (end > start) {
+                if (!text.empty()) text += ' ';
+                text.append(message.text, start, end - start);
+            }
             start = end + 2;
         }
         std::cerr << "z2o-convert: " << subject << ": " << text << '\n';

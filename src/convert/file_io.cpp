@@ -38,8 +38,14 @@ std::string temporaryNameBeside(const fs::path& target) {
     static std::mt19937_64 generator{std::random_device{}()};
     char suffix[17];
     std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(generator()));
+    // Appended piece by piece: GCC 12 at -O3 misreads "." + string&& as an overlapping copy.
+    std::string hidden = ".";
+    hidden += fromPath(target.filename());
+    hidden += '.';
+    hidden += suffix;
+    hidden += ".tmp";
     fs::path name = target;
-    name.replace_filename("." + fromPath(target.filename()) + "." + suffix + ".tmp");
+    name.replace_filename(toPath(hidden));
     return fromPath(name);
 }
 
