@@ -5,6 +5,7 @@
 
 #include "album.h"
 #include "driver.h"
+#include "file_io.h"
 #include "session_builder.h"
 #include "test_support.h"
 
@@ -82,7 +83,7 @@ class Album : public ::testing::Test {
         std::vector<std::string> names;
         for (const auto& e : outcome.entries) {
             if (e.session.status == SessionOutcome::Status::Converted) {
-                names.push_back(fs::relative(e.session.targetPath, dir.path()).string());
+                names.push_back(fs::relative(toPath(e.session.targetPath), dir.path()).generic_string());
             }
         }
         return names;
