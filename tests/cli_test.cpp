@@ -102,9 +102,10 @@ TEST(Cli, AlbumsReportMissingEntriesAndASummary) {
 TEST(Cli, UsageErrorsExitWithTwo) {
     TempDir dir;
     using Args = std::vector<std::string>;
-    for (const Args& args : {Args{}, Args{"--ramp-time", "11", "A.ZS2"},
-                             Args{"--ramp-time", "-1", "A.ZS2"}, Args{"--ramp-time", "2.5", "A.ZS2"},
-                             Args{"--ramp-time"}, Args{"--bogus", "A.ZS2"}, Args{"--album"}}) {
+    for (const Args& args :
+         {Args{}, Args{"--ramp-time", "11", "A.ZS2"}, Args{"--ramp-time", "-1", "A.ZS2"},
+          Args{"--ramp-time", "2.5", "A.ZS2"}, Args{"--ramp-time"}, Args{"--bogus", "A.ZS2"},
+          Args{"--album"}}) {
         const CliRun run = cli(dir, args);
         EXPECT_EQ(run.status, 2) << args.size();
         EXPECT_EQ(run.out, "") << args.size();
