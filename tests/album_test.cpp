@@ -5,6 +5,7 @@
 
 #include "album.h"
 #include "driver.h"
+#include "file_io.h"
 #include "session_builder.h"
 #include "test_support.h"
 
@@ -41,6 +42,9 @@ TEST(AlbumEntries, ResolveByTheRuleOfEachSystem) {
         {R"(Deep\A.ZS2)", R"(C:\Albums\Deep\A.ZS2)", true},
         {R"(\A.ZS2)", R"(C:\Albums\\A.ZS2)", true},
         {"D:A.ZS2", R"(C:\Albums\D:A.ZS2)", true},
+        {R"(.\A.ZS2)", R"(C:\Albums\.\A.ZS2)", true},
+        {R"(..\A.ZS2)", R"(C:\Albums\..\A.ZS2)", true},
+        {"Deep/A.ZS2", R"(C:\Albums\Deep/A.ZS2)", true},
         {" A.ZS2 ", R"(C:\Albums\ A.ZS2 )", true},
         {"", R"(C:\Albums\)", true},
     };
@@ -82,7 +86,8 @@ class Album : public ::testing::Test {
         std::vector<std::string> names;
         for (const auto& e : outcome.entries) {
             if (e.session.status == SessionOutcome::Status::Converted) {
-                names.push_back(fs::relative(e.session.targetPath, dir.path()).string());
+                names.push_back(
+                    fs::relative(toPath(e.session.targetPath), dir.path()).generic_string());
             }
         }
         return names;
@@ -112,6 +117,30 @@ TEST_F(Album, ConvertsEveryListedSessionInOrder) {
     EXPECT_EQ(host.eventsCalls, 4);
     EXPECT_EQ(host.progress.at(1), "2/3 " + (dir / "Deep/B.ZS2"));
 }
+
+#ifdef _WIN32
+// Each form of line that Windows albums hold, against real files on Windows.
+TEST_F(Album, WindowsLinesReachTheirFiles) {
+    const std::string here = fromPath(dir.path().filename());
+    const std::pair<std::string, std::vector<std::string>> rows[] = {
+        {dir / "A.ZS2", {"A.OSw"}},
+        {R"(Deep\B.ZS2)", {"Deep/B.OSw"}},
+        {R"(.\A.ZS2)", {"A.OSw"}},
+        {R"(Deep\..\A.ZS2)", {"A.OSw"}},
+        {R"(..\)" + here + R"(\Deep\B.ZS2)", {"Deep/B.OSw"}},
+        {"Deep/B.ZS2", {"Deep/B.OSw"}},
+        {"D:A.ZS2", {}},
+    };
+    for (const auto& [line, targets] : rows) {
+        host.messages.clear();
+        const AlbumOutcome outcome = convert(line);
+        EXPECT_EQ(converted(outcome), targets) << line;
+        EXPECT_EQ(host.messages.size(), targets.empty() ? 1U : 0U) << line;
+        for (const Message& m : host.messages)
+            EXPECT_EQ(m.text.substr(0, 12), "The session ") << m.text;
+    }
+}
+#endif
 
 TEST_F(Album, MissingEntryAsksWhetherToGoOn) {
     const std::string lines = "Gone.ZS2\r\nNoFolder\\X.ZS2\r\nA.ZS2\r\n";

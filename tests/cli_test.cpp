@@ -1,11 +1,10 @@
 // z2o-convert as scripts use it: its output lines, messages and exit status.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
+#include "file_io.h"
 #include "session.h"
 #include "session_builder.h"
 #include "test_support.h"
@@ -13,11 +12,7 @@
 namespace z2o {
 namespace {
 
-struct CliRun {
-    int status;
-    std::string out;
-    std::string err;
-};
+using CliRun = testing::ProgramRun;
 
 std::string slurp(const std::string& path) {
     std::ifstream in(path);
@@ -26,23 +21,16 @@ std::string slurp(const std::string& path) {
     return text.str();
 }
 
-// Runs the tool in `folder` with the given arguments (already quoted for the shell).
-CliRun cli(const TempDir& folder, const std::string& args) {
-    const std::string command = "cd '" + folder.path().string() + "' && '" Z2O_CONVERT "' " + args +
-                                " >'" + (folder / ".out") + "' 2>'" + (folder / ".err") + "'";
-    const int raw = std::system(command.c_str());
-    CliRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(folder / ".out"),
-               slurp(folder / ".err")};
-    std::filesystem::remove(folder / ".out");
-    std::filesystem::remove(folder / ".err");
-    return run;
+// Runs the tool in `folder` with exactly these arguments.
+CliRun cli(const TempDir& folder, const std::vector<std::string>& args) {
+    return testing::runProgram(Z2O_CONVERT, args, fromPath(folder.path()));
 }
 
 TEST(Cli, ConvertsEachSessionAndReportsIt) {
     TempDir dir;
     writeBytes(dir / "A.ZS2", samples::buildSession("step channel=0x3C\nstep\n"));
     writeBytes(dir / "B c.ZS2", samples::buildSession("step duration=20:00.0\n"));
-    const CliRun run = cli(dir, "A.ZS2 'B c.ZS2'");
+    const CliRun run = cli(dir, {"A.ZS2", "B c.ZS2"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "A.ZS2 -> A.OSw (4 steps)\nB c.ZS2 -> B c.OSw (2 steps)\n");
     EXPECT_EQ(run.err, "");
@@ -54,19 +42,21 @@ TEST(Cli, SettingsShapeTheRampsExactlyAsInTheWindow) {
     const std::string description =
         "step duration=0:40.0 start=10,0,10,0,150 end=20,15,20,15,150 channel=0x3C\n";
     struct Row {
-        std::string args;
+        std::vector<std::string> args;
         RampSettings settings;
     };
     for (const Row& row :
-         {Row{"--ramp-time 0", {0, true}}, Row{"--ramp-time=8", {80, true}},
-          Row{"--no-soft-ramping --ramp-time 2", {20, false}}, Row{"", {50, true}}}) {
+         {Row{{"--ramp-time", "0"}, {0, true}}, Row{{"--ramp-time=8"}, {80, true}},
+          Row{{"--no-soft-ramping", "--ramp-time", "2"}, {20, false}}, Row{{}, {50, true}}}) {
         TempDir dir;
         writeBytes(dir / "S.ZS2", samples::buildSession(description));
-        EXPECT_EQ(cli(dir, row.args + " S.ZS2").status, 0) << row.args;
+        std::vector<std::string> args = row.args;
+        args.push_back("S.ZS2");
+        EXPECT_EQ(cli(dir, args).status, 0) << row.settings.rampTime;
         EXPECT_EQ(
             readBytes(dir / "S.OSw"),
             convertSession(samples::buildSession(description), row.settings, [](int) {}).target)
-            << row.args;
+            << row.settings.rampTime;
     }
 }
 
@@ -75,7 +65,7 @@ TEST(Cli, ProblemsGoToStandardErrorAndTheBatchGoesOn) {
     writeBytes(dir / "Short.ZS2", std::vector<std::uint8_t>(44, 0));
     writeBytes(dir / "Odd.ZS2", samples::buildSession("step duration=___30.0\n"));
     writeBytes(dir / "Good.ZS2", samples::buildSession("step\n"));
-    const CliRun run = cli(dir, "Missing.ZS2 Short.ZS2 Odd.ZS2 Good.ZS2");
+    const CliRun run = cli(dir, {"Missing.ZS2", "Short.ZS2", "Odd.ZS2", "Good.ZS2"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "Odd.ZS2 -> Odd.OSw (1 steps)\nGood.ZS2 -> Good.OSw (1 steps)\n");
     EXPECT_EQ(run.err, "z2o-convert: Missing.ZS2: File not found " + (dir / "Missing.ZS2") + "\n" +
@@ -91,7 +81,7 @@ TEST(Cli, AlbumsReportMissingEntriesAndASummary) {
     writeBytes(dir / "Deep/B.ZS2", samples::buildSession("step\n"));
     const std::string album = "A.ZS2\r\nGone.ZS2\r\nDeep\\B.ZS2";
     writeBytes(dir / "Relax.ZA2", std::vector<std::uint8_t>(album.begin(), album.end()));
-    const CliRun run = cli(dir, "--album Relax.ZA2 A.ZS2");
+    const CliRun run = cli(dir, {"--album", "Relax.ZA2", "A.ZS2"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, (dir / "A.ZS2") + " -> " + (dir / "A.OSw") + " (1 steps)\n" +
                            (dir / "Deep/B.ZS2") + " -> " + (dir / "Deep/B.OSw") +
@@ -101,8 +91,8 @@ TEST(Cli, AlbumsReportMissingEntriesAndASummary) {
 
     const std::string good = "A.ZS2\n";
     writeBytes(dir / "Good.ZA2", std::vector<std::uint8_t>(good.begin(), good.end()));
-    EXPECT_EQ(cli(dir, "--album=Good.ZA2").status, 0);
-    const CliRun missing = cli(dir, "--album Nowhere.ZA2");
+    EXPECT_EQ(cli(dir, {"--album=Good.ZA2"}).status, 0);
+    const CliRun missing = cli(dir, {"--album", "Nowhere.ZA2"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.out, "Nowhere.ZA2: 0 converted, 0 failed\n");
     EXPECT_EQ(missing.err, "z2o-convert: " + (dir / "Nowhere.ZA2") + ": File not found " +
@@ -111,18 +101,21 @@ TEST(Cli, AlbumsReportMissingEntriesAndASummary) {
 
 TEST(Cli, UsageErrorsExitWithTwo) {
     TempDir dir;
-    for (const char* args : {"", "--ramp-time 11 A.ZS2", "--ramp-time -1 A.ZS2",
-                             "--ramp-time 2.5 A.ZS2", "--ramp-time", "--bogus A.ZS2", "--album"}) {
+    using Args = std::vector<std::string>;
+    for (const Args& args :
+         {Args{}, Args{"--ramp-time", "11", "A.ZS2"}, Args{"--ramp-time", "-1", "A.ZS2"},
+          Args{"--ramp-time", "2.5", "A.ZS2"}, Args{"--ramp-time"}, Args{"--bogus", "A.ZS2"},
+          Args{"--album"}}) {
         const CliRun run = cli(dir, args);
-        EXPECT_EQ(run.status, 2) << args;
-        EXPECT_EQ(run.out, "") << args;
-        EXPECT_NE(run.err.find("z2o-convert: "), std::string::npos) << args;
+        EXPECT_EQ(run.status, 2) << args.size();
+        EXPECT_EQ(run.out, "") << args.size();
+        EXPECT_NE(run.err.find("z2o-convert: "), std::string::npos) << args.size();
     }
     EXPECT_TRUE(dir.names().empty());
-    const CliRun help = cli(dir, "--help");
+    const CliRun help = cli(dir, {"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Exit status"), std::string::npos);
-    EXPECT_EQ(cli(dir, "--version").out, "z2o-convert " Z2O_VERSION "\n");
+    EXPECT_EQ(cli(dir, {"--version"}).out, "z2o-convert " Z2O_VERSION "\n");
 }
 
 TEST(Cli, BundledSamplesMatchTheirDescriptions) {

@@ -67,8 +67,10 @@ TEST_F(Driver, ReplacesAnExistingTargetAndKeepsItsPermissions) {
                     fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     convert(dir / "Alpha.ZS2");
     EXPECT_EQ(readBytes(dir / "Alpha.OSw"), expected(kTwoSteps));
+#ifndef _WIN32  // Windows has only a read-only attribute, and a read-only target is refused
     EXPECT_EQ(fs::status(dir / "Alpha.OSw").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+#endif
 }
 
 TEST_F(Driver, CancelReadsAndWritesNothing) {

@@ -1,9 +1,24 @@
 #include "test_support.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+#include "file_io.h"
 
 namespace z2o::testing {
 
@@ -24,23 +39,27 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ec);
 }
 
+std::string TempDir::operator/(const std::string& name) const {
+    return fromPath((m_path / toPath(name)).make_preferred());
+}
+
 std::vector<std::string> TempDir::names() const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(m_path)) {
-        names.push_back(entry.path().filename().string());
+        names.push_back(fromPath(entry.path().filename()));
     }
     std::sort(names.begin(), names.end());
     return names;
 }
 
 std::vector<std::uint8_t> readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(toPath(path), std::ios::binary);
     if (!in) throw std::runtime_error("cannot read " + path);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
 void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    std::ofstream out(toPath(path), std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
     if (!out.flush()) throw std::runtime_error("cannot write " + path);
@@ -61,9 +80,9 @@ std::vector<std::uint8_t> hexBytes(const std::string& hex) {
 std::optional<PickedFile> ScriptedHost::showOpen(const OpenDialogSettings& settings) {
     dialogs.push_back(settings);
     if (picks.empty()) return std::nullopt;
-    const std::filesystem::path path = picks.front();
+    const std::filesystem::path path = toPath(picks.front());
     picks.pop_front();
-    return PickedFile{path.string(), path.filename().string()};
+    return PickedFile{fromPath(path), fromPath(path.filename())};
 }
 
 std::int32_t ScriptedHost::showMessage(const Message& message) {
@@ -82,6 +101,104 @@ bool ScriptedHost::processEvents() {
 
 void ScriptedHost::albumProgress(int index, int count, const std::string& path) {
     progress.push_back(std::to_string(index) + "/" + std::to_string(count) + " " + path);
+}
+
+namespace {
+
+// In text mode, so that Windows' CR LF line ends read as "\n".
+std::string textOf(const std::string& path) {
+    std::ifstream in(toPath(path));
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+#ifdef _WIN32
+// Quoted so that the child's CommandLineToArgvW gives back exactly `argument`.
+std::wstring quoted(const std::wstring& argument) {
+    if (!argument.empty() && argument.find_first_of(L" \t\n\v\"") == std::wstring::npos)
+        return argument;
+    std::wstring text = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : argument) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        text.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+        text += c;
+        backslashes = 0;
+    }
+    text.append(2 * backslashes, L'\\');
+    return text + L'"';
+}
+
+HANDLE inheritable(const std::wstring& path, DWORD access, DWORD disposition) {
+    SECURITY_ATTRIBUTES security{sizeof security, nullptr, TRUE};
+    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &security,
+                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+int start(const std::string& program, const std::vector<std::string>& arguments,
+          const std::string& folder, const std::string& out, const std::string& err) {
+    std::wstring line = quoted(toPath(program).native());
+    for (const std::string& argument : arguments)
+        line += L" " + quoted(toPath(argument).native());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
+    startup.hStdOutput = inheritable(toPath(out).native(), GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdError = inheritable(toPath(err).native(), GENERIC_WRITE, CREATE_ALWAYS);
+    PROCESS_INFORMATION process{};
+    const bool started =
+        CreateProcessW(toPath(program).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                       toPath(folder).c_str(), &startup, &process);
+    for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
+        CloseHandle(handle);
+    if (!started) return -1;
+    DWORD status = 0;
+    WaitForSingleObject(process.hProcess, INFINITE);
+    const bool exited = GetExitCodeProcess(process.hProcess, &status);
+    CloseHandle(process.hProcess);
+    CloseHandle(process.hThread);
+    return exited ? static_cast<int>(status) : -1;
+}
+#else
+int start(const std::string& program, const std::vector<std::string>& arguments,
+          const std::string& folder, const std::string& out, const std::string& err) {
+    std::vector<std::string> words{program};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (outFd < 0 || errFd < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0 ||
+            chdir(folder.c_str()) != 0) {
+            _exit(127);
+        }
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    int raw = 0;
+    if (waitpid(child, &raw, 0) != child) return -1;
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+}
+#endif
+
+}  // namespace
+
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& folder) {
+    const TempDir capture;
+    ProgramRun run;
+    run.status = start(program, arguments, folder, capture / "out", capture / "err");
+    run.out = textOf(capture / "out");
+    run.err = textOf(capture / "err");
+    return run;
 }
 
 }  // namespace z2o::testing

@@ -21,7 +21,8 @@ class TempDir {
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::filesystem::path& path() const { return m_path; }
-    std::string operator/(const std::string& name) const { return (m_path / name).string(); }
+    // A UTF-8 path below the folder, with the system's own separators.
+    std::string operator/(const std::string& name) const;
     // The names in the folder, to see that nothing stray was left behind.
     std::vector<std::string> names() const;
 
@@ -32,6 +33,16 @@ class TempDir {
 std::vector<std::uint8_t> readBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> hexBytes(const std::string& hex);
+
+struct ProgramRun {
+    int status = -1;  // the exit status; -1 when the program could not start or did not exit
+    std::string out;
+    std::string err;
+};
+// Starts `program` in `folder` with exactly these arguments (no shell between) and waits for it,
+// its standard output and error captured.
+ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::string& folder);
 
 class ScriptedHost : public Host {
   public:

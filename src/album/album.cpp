@@ -134,7 +134,7 @@ AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
         handler.checkingSession = true;
         handler.errorNumber = 0;
         state.lastAnswer = kAnswerYes;
-        const ResolvedEntry entry = resolveAlbumEntry(albumFolder, lines[i]);
+        const ResolvedEntry entry = resolveAlbumEntry(albumFolder, nameAsUtf8(lines[i]));
         state.sourcePath = entry.path;
         // Named before its existence test, so that a not-found message never shows beside the
         // name of the entry before it.

@@ -69,11 +69,7 @@ class CliHost : public z2o::Host {
         }
     }
 
-    std::string programFolder() override {
-        std::error_code ec;
-        const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-        return z2o::fromPath(ec ? std::filesystem::current_path(ec) : exe.parent_path());
-    }
+    std::string programFolder() override { return z2o::programFileFolder(); }
 
     void pickNext(std::string path) { m_nextPick = std::move(path); }
 
@@ -97,6 +93,7 @@ struct Job {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const z2o::Utf8Arguments utf8(argc, argv);
     z2o::ProgramState state;
     std::vector<Job> jobs;
     bool optionsEnded = false;

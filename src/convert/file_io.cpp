@@ -7,7 +7,17 @@
 #include <random>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+// windows.h first: shellapi.h needs its types.
+#include <fcntl.h>
 #include <io.h>
+#include <shellapi.h>
+
+#include <climits>
 #else
 #include <unistd.h>
 #endif
@@ -54,6 +64,62 @@ int lastError() {
     return errno != 0 ? errno : EIO;
 }
 
+#ifdef _WIN32
+// UTF-16 from text in `codePage`; empty when the text is not valid there (with the flag) or
+// too long for the call.
+std::wstring widen(std::string_view text, UINT codePage, DWORD flags) {
+    if (text.empty() || text.size() > INT_MAX) return {};
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
+    if (length <= 0) return {};
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, flags, text.data(), size, wide.data(), length);
+    return wide;
+}
+
+std::wstring wideName(std::string_view utf8) {
+    std::wstring wide = widen(utf8, CP_UTF8, MB_ERR_INVALID_CHARS);
+    return wide.empty() ? widen(utf8, CP_ACP, 0) : wide;
+}
+
+// Names that Windows allows but UTF-8 cannot hold (a lone surrogate) become U+FFFD.
+std::string utf8Text(std::wstring_view wide) {
+    if (wide.empty() || wide.size() > INT_MAX) return {};
+    const int size = static_cast<int>(wide.size());
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) return {};
+    std::string text(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), length, nullptr, nullptr);
+    return text;
+}
+
+int errnoFor(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return ENOENT;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return EACCES;
+        case ERROR_WRITE_PROTECT:
+            return EROFS;
+        case ERROR_NOT_SAME_DEVICE:
+            return EXDEV;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ENOSPC;
+        case ERROR_FILENAME_EXCED_RANGE:
+            return ENAMETOOLONG;
+        case ERROR_INVALID_NAME:
+            return EINVAL;
+        default:
+            return EIO;
+    }
+}
+#endif
+
 int syncFile(std::FILE* file) {
 #ifdef _WIN32
     return _commit(_fileno(file));
@@ -64,14 +130,128 @@ int syncFile(std::FILE* file) {
 
 }  // namespace
 
+#ifdef _WIN32
 fs::path toPath(const std::string& utf8) {
-    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+    return fs::path(wideName(utf8));
 }
 
 std::string fromPath(const fs::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
+    return utf8Text(path.native());
 }
+
+std::string nameAsUtf8(std::string_view bytes) {
+    if (bytes.empty() || !widen(bytes, CP_UTF8, MB_ERR_INVALID_CHARS).empty()) {
+        return std::string(bytes);
+    }
+    return utf8Text(widen(bytes, CP_ACP, 0));
+}
+
+std::FILE* openFile(const std::string& path, const char* mode) {
+    return _wfopen(wideName(path).c_str(), wideName(mode).c_str());
+}
+
+// fopen's "x" is not exclusive in the Windows C runtime: it truncates an existing file.
+std::FILE* createNewFile(const std::string& path) {
+    const int fd = _wopen(wideName(path).c_str(), _O_CREAT | _O_EXCL | _O_WRONLY | _O_BINARY,
+                          _S_IREAD | _S_IWRITE);
+    if (fd < 0) return nullptr;
+    std::FILE* file = _fdopen(fd, "wb");
+    if (!file) _close(fd);
+    return file;
+}
+
+bool describeOpenFile(std::FILE* file, OpenFileInfo& info) {
+    struct _stat64 status {};
+    if (_fstat64(_fileno(file), &status) != 0) return false;
+    info.size = static_cast<std::uint64_t>(status.st_size);
+    info.folder = (status.st_mode & _S_IFMT) == _S_IFDIR;
+    return true;
+}
+
+bool renameOver(const std::string& from, const std::string& to) {
+    if (MoveFileExW(wideName(from).c_str(), wideName(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    errno = errnoFor(GetLastError());
+    return false;
+}
+
+std::string programFileFolder() {
+    std::wstring name(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, name.data(), DWORD(name.size()));
+        if (length == 0) return {};
+        if (length < name.size()) {
+            name.resize(length);
+            return fromPath(fs::path(name).parent_path());
+        }
+        name.resize(name.size() * 2);
+    }
+}
+
+Utf8Arguments::Utf8Arguments(int& argc, char**& argv) {
+    SetConsoleOutputCP(CP_UTF8);
+    int count = 0;
+    if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 0; i < count; ++i)
+            m_arguments.push_back(utf8Text(wide[i]));
+        LocalFree(wide);
+    } else {
+        m_arguments.assign(argv, argv + argc);
+    }
+    for (std::string& argument : m_arguments)
+        m_pointers.push_back(argument.data());
+    m_pointers.push_back(nullptr);
+    argc = static_cast<int>(m_arguments.size());
+    argv = m_pointers.data();
+}
+#else
+fs::path toPath(const std::string& utf8) {
+    return fs::path(utf8);
+}
+
+std::string fromPath(const fs::path& path) {
+    return path.native();
+}
+
+std::string nameAsUtf8(std::string_view bytes) {
+    return std::string(bytes);
+}
+
+std::FILE* openFile(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
+
+std::FILE* createNewFile(const std::string& path) {
+    return std::fopen(path.c_str(), "wbx");
+}
+
+bool describeOpenFile(std::FILE* file, OpenFileInfo& info) {
+    struct stat status {};
+    if (fstat(fileno(file), &status) != 0) return false;
+    info.size = static_cast<std::uint64_t>(status.st_size);
+    info.folder = S_ISDIR(status.st_mode);
+    return true;
+}
+
+bool renameOver(const std::string& from, const std::string& to) {
+    return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::string programFileFolder() {
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return fromPath(ec ? fs::current_path(ec) : exe.parent_path());
+}
+
+Utf8Arguments::Utf8Arguments(int& argc, char**& argv) : m_arguments(argv, argv + argc) {
+    for (std::string& argument : m_arguments)
+        m_pointers.push_back(argument.data());
+    m_pointers.push_back(nullptr);
+    argv = m_pointers.data();
+}
+#endif
 
 bool isFolder(const std::string& path) {
     std::error_code ec;
@@ -94,12 +274,12 @@ std::optional<RunError> SourceFile::open(const std::string& path) {
     std::error_code ec;
     const fs::file_status status = fs::status(toPath(path), ec);
     if (fs::exists(status) && !fs::is_regular_file(status)) return runError(kPathFileAccessError);
-    m_file = std::fopen(path.c_str(), "rb");
+    m_file = openFile(path, "rb");
     if (!m_file) return failureFor(lastError(), path);
-    struct stat info {};
-    if (fstat(fileno(m_file), &info) != 0) return failureFor(errno, path);
-    if (S_ISDIR(info.st_mode)) return runError(kPathFileAccessError);
-    m_size = static_cast<std::uint64_t>(info.st_size);
+    OpenFileInfo info;
+    if (!describeOpenFile(m_file, info)) return failureFor(errno, path);
+    if (info.folder) return runError(kPathFileAccessError);
+    m_size = info.size;
     return std::nullopt;
 }
 
@@ -130,7 +310,7 @@ std::optional<RunError> replaceFile(const std::string& path, std::span<const std
     for (int attempt = 0; attempt < 100 && !file; ++attempt) {
         temporary = temporaryNameBeside(target);
         if (const int fault = injectedFault("create", temporary)) return failureFor(fault, path);
-        file = std::fopen(temporary.c_str(), "wbx");
+        file = createNewFile(temporary);
         if (!file && errno != EEXIST) return failureFor(lastError(), path);
     }
     if (!file) return runError(kPathFileAccessError);
@@ -150,8 +330,7 @@ std::optional<RunError> replaceFile(const std::string& path, std::span<const std
     }
     if (!error) error = injectedFault("rename", temporary);
     if (!error) {
-        fs::rename(toPath(temporary), target, ec);
-        if (ec) error = ec.value();
+        if (!renameOver(temporary, path)) error = lastError();
     }
     if (error) {
         fs::remove(toPath(temporary), ec);

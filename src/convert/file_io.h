@@ -2,19 +2,53 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "errors.h"
 
 namespace z2o {
 
-// Paths travel through the program as UTF-8 text.
+// Paths travel through the program as UTF-8 text. Neither conversion throws: a name that is not
+// UTF-8 is read as nameAsUtf8 reads it.
 std::filesystem::path toPath(const std::string& utf8);
 std::string fromPath(const std::filesystem::path& path);
+
+// A name from a file of ours (an album line) as UTF-8. Albums written on Windows in a legacy code
+// page are read in the system's ANSI code page there; elsewhere the bytes are the name as they are.
+std::string nameAsUtf8(std::string_view bytes);
+
+// The platform's file operations, with UTF-8 paths. Each failure leaves its cause in errno.
+std::FILE* openFile(const std::string& path, const char* mode);
+// Creates `path` for writing only when no file of that name exists (errno EEXIST otherwise).
+std::FILE* createNewFile(const std::string& path);
+struct OpenFileInfo {
+    std::uint64_t size = 0;
+    bool folder = false;
+};
+bool describeOpenFile(std::FILE* file, OpenFileInfo& info);
+// Moves `from` over `to`, replacing a file of that name in one step.
+bool renameOver(const std::string& from, const std::string& to);
+
+// The folder that holds the running program.
+std::string programFileFolder();
+
+// The program's arguments as UTF-8, replacing argc and argv for the rest of main. Windows passes
+// main its arguments in the ANSI code page, so there they are taken again as UTF-16. Console
+// output on Windows is switched to UTF-8 as well.
+class Utf8Arguments {
+  public:
+    Utf8Arguments(int& argc, char**& argv);
+
+  private:
+    std::vector<std::string> m_arguments;
+    std::vector<char*> m_pointers;
+};
 
 bool isFolder(const std::string& path);
 
