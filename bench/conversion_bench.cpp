@@ -36,7 +36,7 @@ void translateAndPlan(benchmark::State& state) {
     initPreparedRecords(records);
     StepValues values;
     DerivedValues derived;
-    const ErrorSink raise = [](int) {};
+    const auto raise = [](int) {};
     for (auto _ : state) {
         std::int16_t writeMask = 2;
         translateStep(record, records, values, raise);

@@ -31,11 +31,7 @@ void deriveValue(float& destination, const ValuePair& pair, int whole, int part,
 }
 
 void setDuration(TargetStepRecord& record, std::int16_t tenths) {
-    const std::string text = formatDuration(tenths);
-    record.duration.fill(' ');
-    for (std::size_t i = 0; i < text.size() && i < record.duration.size(); ++i) {
-        record.duration[i] = text[i];
-    }
+    formatDuration(tenths, record.duration);
 }
 
 // A level byte takes the value rounded to a whole number; one outside 0..255 keeps what the byte
@@ -164,19 +160,18 @@ void planStepSegments(const SourceStepRecord& record, const StepValues& values,
     }
 }
 
-bool writeStepSegments(const PreparedRecords& records, std::int16_t writeMask, int& nextStepNumber,
-                       std::vector<std::uint8_t>& target) {
+int writeStepSegments(const PreparedRecords& records, std::int16_t writeMask, int& nextStepNumber,
+                      std::span<std::uint8_t, kMaxStepRecords * kTargetRecordSize> out) {
     const int count = std::popcount(static_cast<unsigned>(writeMask & 15));
-    if (nextStepNumber + count - 1 > kMaxStepNumber) return false;
+    if (nextStepNumber + count - 1 > kMaxStepNumber) return -1;
+    std::uint8_t* at = out.data();
     for (std::size_t slot = 0; writeMask > 0; ++slot, writeMask /= 2) {
         if (writeMask % 2 == 0) continue;
-        const std::size_t offset = target.size();
-        target.resize(offset + kTargetRecordSize);
-        encodeTargetRecord(
-            records[slot], static_cast<std::int16_t>(nextStepNumber++),
-            std::span<std::uint8_t, kTargetRecordSize>(target.data() + offset, kTargetRecordSize));
+        encodeTargetRecord(records[slot], static_cast<std::int16_t>(nextStepNumber++),
+                           std::span<std::uint8_t, kTargetRecordSize>(at, kTargetRecordSize));
+        at += kTargetRecordSize;
     }
-    return true;
+    return count;
 }
 
 }  // namespace z2o
