@@ -51,9 +51,9 @@ template <typename R, typename... Args>
 class FunctionRef<R(Args...)> {
   public:
     template <typename F>
-        requires(!std::is_same_v<std::remove_cvref_t<F>, FunctionRef> &&
-                 std::is_invocable_r_v<R, F&, Args...>)
-    FunctionRef(F&& callable) noexcept  // NOLINT: converts implicitly, as a lambda would
+    requires(!std::is_same_v<std::remove_cvref_t<F>, FunctionRef> &&
+             std::is_invocable_r_v<R, F&, Args...>) FunctionRef(F&& callable)
+    noexcept  // NOLINT: converts implicitly, as a lambda would
         : m_object(const_cast<void*>(static_cast<const void*>(std::addressof(callable)))),
           m_call([](void* object, Args... args) -> R {
               return (*static_cast<std::remove_reference_t<F>*>(object))(

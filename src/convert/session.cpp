@@ -29,10 +29,9 @@ bool SessionConverter::add(std::span<const std::uint8_t> sourceRecords) {
         translateStep(record, m_records, m_values, m_raise);
         planStepSegments(record, m_values, m_settings, m_records, m_derived, writeMask, m_raise);
         if (m_buffer.size() - m_used < kMaxStepRecords * kTargetRecordSize && !flush()) break;
-        const int written =
-            writeStepSegments(m_records, writeMask, m_nextStepNumber,
-                              std::span(m_buffer).subspan(m_used).first<kMaxStepRecords *
-                                                                         kTargetRecordSize>());
+        const int written = writeStepSegments(
+            m_records, writeMask, m_nextStepNumber,
+            std::span(m_buffer).subspan(m_used).first<kMaxStepRecords * kTargetRecordSize>());
         if (written < 0) {
             m_tooManySteps = m_stopped = true;
             break;
@@ -60,9 +59,9 @@ ConversionResult convertSession(std::span<const std::uint8_t> source, const Ramp
 
     // At most four records a step and never more than the last step number: at most 3.5 MiB,
     // and no regrowth while the records are appended.
-    result.target.reserve(std::min<std::size_t>(source.size() / kSourceRecordSize * 4,
-                                                kMaxStepNumber) *
-                          kTargetRecordSize);
+    result.target.reserve(
+        std::min<std::size_t>(source.size() / kSourceRecordSize * 4, kMaxStepNumber) *
+        kTargetRecordSize);
     const auto append = [&result](std::span<const std::uint8_t> bytes) {
         result.target.insert(result.target.end(), bytes.begin(), bytes.end());
         return true;
