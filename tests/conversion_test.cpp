@@ -35,7 +35,7 @@ struct Planned {
     Planned() { initPreparedRecords(records); }
     Planned& run(const SourceStepRecord& step, RampSettings settings = {}) {
         writeMask = 2;
-        const ErrorSink raise = [this](int n) { errors.push_back(n); };
+        const auto raise = [this](int n) { errors.push_back(n); };
         translateStep(step, records, values, raise);
         planStepSegments(step, values, settings, records, derived, writeMask, raise);
         return *this;

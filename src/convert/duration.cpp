@@ -1,5 +1,6 @@
 #include "duration.h"
 
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -65,17 +66,39 @@ ParsedDuration parseDuration(std::string_view text) {
     return result;
 }
 
-std::string formatDuration(std::int16_t tenths) {
+namespace {
+
+// Writes the text into `out` (room for the longest, "-54:36.8") and returns its length.
+std::size_t writeDuration(std::int16_t tenths, std::span<char, 8> out) {
     // No caller passes a negative length; give it a plain sign rather than a garbled text.
     const int magnitude = tenths < 0 ? -static_cast<int>(tenths) : tenths;
+    const int minutes = magnitude / 600;
     const int rest = magnitude % 600;
-    std::string text = tenths < 0 ? "-" : "";
-    text += std::to_string(magnitude / 600) + ':';
-    text += static_cast<char>('0' + rest / 100);
-    text += static_cast<char>('0' + rest / 10 % 10);
-    text += '.';
-    text += static_cast<char>('0' + rest % 10);
-    return text;
+    std::size_t n = 0;
+    if (tenths < 0) out[n++] = '-';
+    if (minutes >= 10) out[n++] = static_cast<char>('0' + minutes / 10);
+    out[n++] = static_cast<char>('0' + minutes % 10);
+    out[n++] = ':';
+    out[n++] = static_cast<char>('0' + rest / 100);
+    out[n++] = static_cast<char>('0' + rest / 10 % 10);
+    out[n++] = '.';
+    out[n++] = static_cast<char>('0' + rest % 10);
+    return n;
+}
+
+}  // namespace
+
+std::string formatDuration(std::int16_t tenths) {
+    std::array<char, 8> text{};
+    return std::string(text.data(), writeDuration(tenths, text));
+}
+
+void formatDuration(std::int16_t tenths, std::span<char, 7> field) {
+    std::array<char, 8> text{};
+    const std::size_t length = writeDuration(tenths, text);
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        field[i] = i < length ? text[i] : ' ';
+    }
 }
 
 }  // namespace z2o

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,9 @@ ParsedDuration parseDuration(std::string_view text);
 
 // "M:SS.T" for 0 to 32767 tenths.
 std::string formatDuration(std::int16_t tenths);
+
+// The same text into a record's field, blank-padded; no allocation, for the record loop. A text
+// longer than the field (only a negative length's) is cut at its end.
+void formatDuration(std::int16_t tenths, std::span<char, 7> field);
 
 }  // namespace z2o

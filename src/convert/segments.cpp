@@ -12,16 +12,19 @@ namespace {
 constexpr std::array<int, kPairCount> kDecimals{2, 2, 0, 0, 1, 1};
 
 // Round to a number of decimals, ties to even: rint follows the rounding mode, which the program
-// never moves from its default, to nearest with ties to even.
+// never moves from its default, to nearest with ties to even. Whole numbers skip the scaling,
+// which is exact for them anyway.
 float roundToDecimals(float value, int decimals) {
-    const double scale = decimals == 2 ? 100.0 : decimals == 1 ? 10.0 : 1.0;
+    if (decimals == 0) return static_cast<float>(std::rint(double{value}));
+    const double scale = decimals == 2 ? 100.0 : 10.0;
     return static_cast<float>(std::rint(double{value} * scale) / scale);
 }
 
-// s + (e - s) / whole * part, in double precision from the single operands.
-void deriveValue(float& destination, const ValuePair& pair, int whole, int part, Pair p,
+// s + (e - s) / whole * part, in double precision from the single operands; `perTenth` is the
+// (e - s) / whole part, which the two ramps of a step share.
+void deriveValue(float& destination, const ValuePair& pair, double perTenth, int part, Pair p,
                  const ErrorSink& raise) {
-    const double value = pair.start + (double{pair.end} - pair.start) / whole * part;
+    const double value = pair.start + perTenth * part;
     float computed = destination;
     if (storeSingle(computed, value, {pair.start, pair.end})) {
         destination = roundToDecimals(computed, kDecimals[p]);
@@ -30,12 +33,12 @@ void deriveValue(float& destination, const ValuePair& pair, int whole, int part,
     }
 }
 
+double perPart(const ValuePair& pair, int whole) {
+    return (double{pair.end} - pair.start) / whole;
+}
+
 void setDuration(TargetStepRecord& record, std::int16_t tenths) {
-    const std::string text = formatDuration(tenths);
-    record.duration.fill(' ');
-    for (std::size_t i = 0; i < text.size() && i < record.duration.size(); ++i) {
-        record.duration[i] = text[i];
-    }
+    formatDuration(tenths, record.duration);
 }
 
 // A level byte takes the value rounded to a whole number; one outside 0..255 keeps what the byte
@@ -90,7 +93,8 @@ void planStepSegments(const SourceStepRecord& record, const StepValues& values,
         durationTenths = halfToEven(durationTenths, 2);
         writeMask += 4;
         for (int p = 0; p < kPairCount; ++p) {
-            deriveValue(derived.midpoint[p], values.pairs[p], 2, 1, Pair(p), raise);
+            deriveValue(derived.midpoint[p], values.pairs[p], perPart(values.pairs[p], 2), 1,
+                        Pair(p), raise);
         }
     }
     std::int16_t secondHalfTenths = durationTenths;
@@ -118,9 +122,10 @@ void planStepSegments(const SourceStepRecord& record, const StepValues& values,
             const ValuePair& pair = values.pairs[p];
             if (settings.softRamping) {
                 // Both ramp values lie on the line over the whole step, also when it is split.
-                deriveValue(derived.softOn[p], pair, clampedTenths, rampTenths, Pair(p), raise);
-                deriveValue(derived.softOff[p], pair, clampedTenths, clampedTenths - rampTenths,
-                            Pair(p), raise);
+                const double perTenth = perPart(pair, clampedTenths);
+                deriveValue(derived.softOn[p], pair, perTenth, rampTenths, Pair(p), raise);
+                deriveValue(derived.softOff[p], pair, perTenth, clampedTenths - rampTenths, Pair(p),
+                            raise);
             } else {
                 derived.softOn[p] = pair.start;
                 derived.softOff[p] = pair.end;
@@ -164,19 +169,18 @@ void planStepSegments(const SourceStepRecord& record, const StepValues& values,
     }
 }
 
-bool writeStepSegments(const PreparedRecords& records, std::int16_t writeMask, int& nextStepNumber,
-                       std::vector<std::uint8_t>& target) {
+int writeStepSegments(const PreparedRecords& records, std::int16_t writeMask, int& nextStepNumber,
+                      std::span<std::uint8_t, kMaxStepRecords * kTargetRecordSize> out) {
     const int count = std::popcount(static_cast<unsigned>(writeMask & 15));
-    if (nextStepNumber + count - 1 > kMaxStepNumber) return false;
+    if (nextStepNumber + count - 1 > kMaxStepNumber) return -1;
+    std::uint8_t* at = out.data();
     for (std::size_t slot = 0; writeMask > 0; ++slot, writeMask /= 2) {
         if (writeMask % 2 == 0) continue;
-        const std::size_t offset = target.size();
-        target.resize(offset + kTargetRecordSize);
-        encodeTargetRecord(
-            records[slot], static_cast<std::int16_t>(nextStepNumber++),
-            std::span<std::uint8_t, kTargetRecordSize>(target.data() + offset, kTargetRecordSize));
+        encodeTargetRecord(records[slot], static_cast<std::int16_t>(nextStepNumber++),
+                           std::span<std::uint8_t, kTargetRecordSize>(at, kTargetRecordSize));
+        at += kTargetRecordSize;
     }
-    return true;
+    return count;
 }
 
 }  // namespace z2o

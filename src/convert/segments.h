@@ -4,7 +4,7 @@
 
 #include <array>
 #include <cstdint>
-#include <vector>
+#include <span>
 
 #include "errors.h"
 #include "source_record.h"
@@ -31,11 +31,12 @@ void planStepSegments(const SourceStepRecord& record, const StepValues& values,
                       DerivedValues& derived, std::int16_t& writeMask, const ErrorSink& raise);
 
 inline constexpr int kMaxStepNumber = 32767;
+inline constexpr std::size_t kMaxStepRecords = 4;  // the records one source step can become
 
-// Appends the records whose mask bits are set, numbered from `nextStepNumber` on (held wider
-// than a step number so that the overflow is seen before it happens). Returns false, having
-// written nothing of this step, when a step number would pass 32767.
-bool writeStepSegments(const PreparedRecords& records, std::int16_t writeMask, int& nextStepNumber,
-                       std::vector<std::uint8_t>& target);
+// Encodes the records whose mask bits are set into `out`, numbered from `nextStepNumber` on (held
+// wider than a step number so that the overflow is seen before it happens). Returns how many it
+// wrote, or -1, having written nothing of this step, when a step number would pass 32767.
+int writeStepSegments(const PreparedRecords& records, std::int16_t writeMask, int& nextStepNumber,
+                      std::span<std::uint8_t, kMaxStepRecords * kTargetRecordSize> out);
 
 }  // namespace z2o

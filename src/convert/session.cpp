@@ -14,38 +14,68 @@ SourceLength checkSourceLength(std::uint64_t bytes) {
     return SourceLength::Valid;
 }
 
+SessionConverter::SessionConverter(const RampSettings& settings, ErrorSink raise, ChunkSink out)
+    : m_settings(settings), m_raise(raise), m_out(out) {
+    initPreparedRecords(m_records);
+}
+
+bool SessionConverter::add(std::span<const std::uint8_t> sourceRecords) {
+    const std::size_t count = sourceRecords.size() / kSourceRecordSize;
+    for (std::size_t r = 0; r < count && !m_stopped; ++r) {
+        const SourceStepRecord record = decodeSourceRecord(
+            sourceRecords.subspan(r * kSourceRecordSize).first<kSourceRecordSize>());
+        if (!isStep(record)) continue;
+        std::int16_t writeMask = 2;
+        translateStep(record, m_records, m_values, m_raise);
+        planStepSegments(record, m_values, m_settings, m_records, m_derived, writeMask, m_raise);
+        if (m_buffer.size() - m_used < kMaxStepRecords * kTargetRecordSize && !flush()) break;
+        const int written = writeStepSegments(
+            m_records, writeMask, m_nextStepNumber,
+            std::span(m_buffer).subspan(m_used).first<kMaxStepRecords * kTargetRecordSize>());
+        if (written < 0) {
+            m_tooManySteps = m_stopped = true;
+            break;
+        }
+        m_used += static_cast<std::size_t>(written) * kTargetRecordSize;
+    }
+    return !m_stopped;
+}
+
+bool SessionConverter::flush() {
+    if (m_used > 0 && !m_stopped && !m_out(std::span(m_buffer).first(m_used))) m_stopped = true;
+    m_used = 0;
+    return !m_stopped;
+}
+
+bool SessionConverter::finish() {
+    return flush();
+}
+
 ConversionResult convertSession(std::span<const std::uint8_t> source, const RampSettings& settings,
                                 const ErrorSink& raise) {
     ConversionResult result;
     result.length = checkSourceLength(source.size());
     if (result.length != SourceLength::Valid) return result;
 
-    const std::size_t recordCount = source.size() / kSourceRecordSize;
-    PreparedRecords records;
-    initPreparedRecords(records);
-    StepValues values;
-    DerivedValues derived;
-    int nextStepNumber = 1;
     // At most four records a step and never more than the last step number: at most 3.5 MiB,
     // and no regrowth while the records are appended.
-    result.target.reserve(std::min<std::size_t>(recordCount * 4, kMaxStepNumber) *
-                          kTargetRecordSize);
-
-    for (std::size_t r = 0; r < recordCount; ++r) {
-        std::int16_t writeMask = 2;
-        const SourceStepRecord record =
-            decodeSourceRecord(source.subspan(r * kSourceRecordSize).first<kSourceRecordSize>());
-        if (!isStep(record)) continue;
-        translateStep(record, records, values, raise);
-        planStepSegments(record, values, settings, records, derived, writeMask, raise);
-        if (!writeStepSegments(records, writeMask, nextStepNumber, result.target)) {
-            result.tooManySteps = true;
-            result.target.clear();
-            result.target.shrink_to_fit();
-            return result;
-        }
+    result.target.reserve(
+        std::min<std::size_t>(source.size() / kSourceRecordSize * 4, kMaxStepNumber) *
+        kTargetRecordSize);
+    const auto append = [&result](std::span<const std::uint8_t> bytes) {
+        result.target.insert(result.target.end(), bytes.begin(), bytes.end());
+        return true;
+    };
+    SessionConverter converter(settings, raise, append);
+    converter.add(source);
+    converter.finish();
+    if (converter.tooManySteps()) {
+        result.tooManySteps = true;
+        result.target.clear();
+        result.target.shrink_to_fit();
+        return result;
     }
-    result.steps = nextStepNumber - 1;
+    result.steps = converter.steps();
     return result;
 }
 

@@ -1,12 +1,15 @@
-// Conversion of a whole session held in memory: the record loop of one run.
+// The record loop of one run: a session streamed through a buffer of fixed size, or converted
+// whole in memory.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
 
 #include "errors.h"
 #include "segments.h"
+#include "translate.h"
 
 namespace z2o {
 
@@ -22,6 +25,45 @@ struct ConversionResult {
     bool tooManySteps = false;  // more than 32767 target steps; `target` is then empty
     std::vector<std::uint8_t> target;
     int steps = 0;
+};
+
+// Where a converter hands on its target bytes, a buffer at a time; false stops the conversion.
+using ChunkSink = FunctionRef<bool(std::span<const std::uint8_t> bytes)>;
+
+// Converts source records as they come and hands the target bytes on whenever its buffer is
+// full, so that memory stays the same whatever the session's length. Errors of single steps go to
+// `raise`. `raise` and `out` must outlive the converter.
+class SessionConverter {
+  public:
+    static constexpr std::size_t kBufferRecords = 600;
+
+    SessionConverter(const RampSettings& settings, ErrorSink raise, ChunkSink out);
+    SessionConverter(const SessionConverter&) = delete;
+    SessionConverter& operator=(const SessionConverter&) = delete;
+
+    // Converts whole source records (a trailing part is ignored). False once the conversion has
+    // stopped: a step number would pass 32767, or `out` refused its bytes.
+    bool add(std::span<const std::uint8_t> sourceRecords);
+    // Hands on what the buffer still holds; false when the conversion stopped.
+    bool finish();
+
+    bool tooManySteps() const { return m_tooManySteps; }
+    int steps() const { return m_nextStepNumber - 1; }
+
+  private:
+    bool flush();
+
+    const RampSettings m_settings;
+    ErrorSink m_raise;
+    ChunkSink m_out;
+    PreparedRecords m_records;
+    StepValues m_values;
+    DerivedValues m_derived;
+    int m_nextStepNumber = 1;
+    bool m_stopped = false;
+    bool m_tooManySteps = false;
+    std::size_t m_used = 0;
+    std::array<std::uint8_t, kBufferRecords * kTargetRecordSize> m_buffer;
 };
 
 // Converts the bytes of a ZS2 file into the bytes of its OSw file. Errors of single steps go to

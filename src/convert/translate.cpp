@@ -8,16 +8,6 @@ void initPreparedRecords(PreparedRecords& records) {
     records.fill(TargetStepRecord{});
 }
 
-bool storeSingle(float& destination, double value, std::initializer_list<float> operands) {
-    for (const float operand : operands) {
-        if (!std::isfinite(operand)) return false;
-    }
-    const auto single = static_cast<float>(value);
-    if (!std::isfinite(single)) return false;
-    destination = single;
-    return true;
-}
-
 void translateStep(const SourceStepRecord& record, PreparedRecords& records, StepValues& values,
                    const ErrorSink& raise) {
     const SourceStepValues& start = record.startValues;

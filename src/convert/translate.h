@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <initializer_list>
 
@@ -37,6 +38,15 @@ void translateStep(const SourceStepRecord& record, PreparedRecords& records, Ste
 
 // Stores a computed value as single precision. A non-finite operand or result is a fault of the
 // floating-point unit: the destination keeps its previous value and the caller raises overflow.
-bool storeSingle(float& destination, double value, std::initializer_list<float> operands);
+// Inline: the planning calls it for every value it derives.
+inline bool storeSingle(float& destination, double value, std::initializer_list<float> operands) {
+    for (const float operand : operands) {
+        if (!std::isfinite(operand)) return false;
+    }
+    const auto single = static_cast<float>(value);
+    if (!std::isfinite(single)) return false;
+    destination = single;
+    return true;
+}
 
 }  // namespace z2o
