@@ -86,7 +86,8 @@ class WindowTest : public QObject {
                  (QStringList{"mnuFiles=Files", "mnuConProtSes=Convert Zendrel Session",
                               "mnuConvrtAlbm=Convert Zendrel Album", "mnusep=-", "mnuExit=Exit",
                               "mnuUtes=Utilities", "mnuSetSoftTime=Set Soft(on/off) ramp time",
-                              "mnuRampSofts=Ramping during Soft(on/off)"}));
+                              "mnuRampSofts=Ramping during Soft(on/off)", "mnuHelp=Help",
+                              "mnuAbout=About z2o"}));
         QVERIFY(!seen.join(QString()).contains(QLatin1Char('&')));
     }
 
