@@ -90,7 +90,7 @@ QString sessionStatus(const ConversionRow& row) {
             QString text = QObject::tr("%1 converted to %2: %3 steps")
                                .arg(source, QFileInfo(row.targetPath).fileName())
                                .arg(row.steps);
-            if (row.errors > 0) text += QObject::tr(", %n error(s)", nullptr, row.errors);
+            if (row.errors > 0) text += QStringLiteral(", ") + errorCountText(row.errors);
             return text;
         }
         case ConversionRow::Outcome::NotFound:

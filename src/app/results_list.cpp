@@ -8,11 +8,16 @@
 
 namespace z2o {
 
+QString errorCountText(int errors) {
+    return errors == 1 ? QObject::tr("1 error") : QObject::tr("%1 errors").arg(errors);
+}
+
 QString outcomeText(const ConversionRow& row) {
     switch (row.outcome) {
         case ConversionRow::Outcome::Converted:
-            return row.errors == 0 ? QObject::tr("converted")
-                                   : QObject::tr("converted with %n error(s)", nullptr, row.errors);
+            return row.errors == 0
+                       ? QObject::tr("converted")
+                       : QObject::tr("converted with %1").arg(errorCountText(row.errors));
         case ConversionRow::Outcome::NotConverted:
             return row.reason.isEmpty() ? QObject::tr("not converted")
                                         : QObject::tr("not converted: %1").arg(row.reason);
