@@ -3,41 +3,137 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
+#include <QSplitter>
 #include <QStatusBar>
+#include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <span>
 
-#include "album.h"
 #include "driver.h"
+#include "folder.h"
 #include "qt_host.h"
+#include "results_list.h"
+#include "session.h"
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <QSocketNotifier>
+#include <csignal>
+#endif
+
+// The icons live in the window's static library, whose resources load only when asked for.
+static void loadIconResources() {
+    Q_INIT_RESOURCE(z2o);
+}
 
 namespace z2o {
 namespace {
 
 constexpr int kClientWidth = 459;
 constexpr int kClientHeight = 326;
+constexpr QRect kPanelGeometry(32, 8, 169, 161);
 
 QString fileName(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).fileName();
 }
 
+bool hasSuffix(const QString& path, const char* suffix) {
+    return QFileInfo(path).suffix().compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0;
+}
+
+// What a drop or the command line may hand over: a folder, or a session or an album.
+bool isConvertible(const QString& path) {
+    const QFileInfo info(path);
+    return info.isDir() || hasSuffix(path, "ZS2") || hasSuffix(path, "ZA2");
+}
+
+bool isViewable(const QString& path) {
+    return QFileInfo(path).isFile() && (hasSuffix(path, "OSw") || hasSuffix(path, "ZS2"));
+}
+
+QStringList localPaths(const QMimeData* mime) {
+    QStringList paths;
+    if (!mime) return paths;
+    for (const QUrl& url : mime->urls()) {
+        if (url.isLocalFile()) paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+qint64 targetPlayingTenths(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray bytes = file.readAll();
+    const auto records = decodeTargetSession(std::span<const std::uint8_t>(
+        reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size()));
+    return playingTenths(records);
+}
+
+QString sessionStatus(const ConversionRow& row) {
+    const QString source = QFileInfo(row.sourcePath).fileName();
+    switch (row.outcome) {
+        case ConversionRow::Outcome::Converted: {
+            QString text = QObject::tr("%1 converted to %2: %3 steps")
+                               .arg(source, QFileInfo(row.targetPath).fileName())
+                               .arg(row.steps);
+            if (row.errors > 0) text += QStringLiteral(", ") + errorCountText(row.errors);
+            return text;
+        }
+        case ConversionRow::Outcome::NotFound:
+            return QObject::tr("%1 was not found").arg(source);
+        default:
+            return QObject::tr("%1 was not converted").arg(source);
+    }
+}
+
 }  // namespace
 
 // What the commands see: the dialogs and messages of the window's host, plus the user's wish
-// to end the program and progress on the status line.
+// to end the program, progress on the status line and a row for each session taken up.
 class MainWindow::CommandHost : public Host {
   public:
     CommandHost(MainWindow& window, Host& dialogs) : m_window(window), m_dialogs(dialogs) {}
 
+    // The next open dialog is answered with `path` instead of being shown, so that a file
+    // handed over by a drop goes exactly the way of one picked in the dialog.
+    void answerNextDialog(const QString& path) { m_answer = path; }
+
     std::optional<PickedFile> showOpen(const OpenDialogSettings& settings) override {
-        return m_dialogs.showOpen(settings);
+        if (m_answer.isEmpty()) return m_dialogs.showOpen(settings);
+        const QFileInfo picked(m_answer);
+        m_answer.clear();
+        return PickedFile{QDir::toNativeSeparators(picked.absoluteFilePath()).toStdString(),
+                          picked.fileName().toStdString()};
     }
     std::int32_t showMessage(const Message& message) override {
-        return m_dialogs.showMessage(message);
+        // Once the user has asked to end, nothing more is asked: the run only winds down.
+        if (m_window.m_closeRequested) {
+            return message.buttons == Buttons::OkCancel ? kAnswerCancel : kAnswerOk;
+        }
+        const std::int32_t answer = m_dialogs.showMessage(message);
+        if (message.kind == MessageKind::Error) {
+            ++m_errors;
+            m_reason = QString::fromStdString(message.text).section(QLatin1String("\r\n"), 0, 0);
+        } else if (message.kind == MessageKind::SessionNotFound && m_entryOpen) {
+            m_entryOpen = false;
+            m_window.addRow(ConversionRow(ConversionRow::Outcome::NotFound,
+                                          QString::fromStdString(message.subject)));
+        }
+        return answer;
     }
     bool processEvents() override {
         return m_dialogs.processEvents() && !m_window.m_closeRequested;
@@ -46,16 +142,73 @@ class MainWindow::CommandHost : public Host {
     void albumProgress(int index, int count, const std::string& path) override {
         m_window.m_status->setText(
             tr("Converting %1 of %2: %3").arg(index).arg(count).arg(fileName(path)));
+        beginSession();
+        m_entry = QString::fromStdString(path);
+        m_entryOpen = true;
+    }
+    void albumSessionDone(const std::string& path, const SessionOutcome& outcome) override {
+        m_entryOpen = false;
+        sessionDone(QString::fromStdString(path), outcome);
+    }
+
+    void beginSession() {
+        m_errors = 0;
+        m_reason.clear();
+    }
+    // The row of a session conversion that was not cancelled.
+    ConversionRow sessionDone(const QString& source, const SessionOutcome& outcome) {
+        ConversionRow row(ConversionRow::Outcome::Converted, source);
+        row.targetPath = QString::fromStdString(outcome.targetPath);
+        switch (outcome.status) {
+            case SessionOutcome::Status::Converted:
+                row.steps = outcome.steps;
+                row.playingTenths = targetPlayingTenths(row.targetPath);
+                // Every message of a converted session came from one of its steps.
+                row.errors = m_errors;
+                break;
+            case SessionOutcome::Status::Rejected:
+                row.outcome = ConversionRow::Outcome::NotConverted;
+                row.reason = tr("its data is not compatible");
+                break;
+            case SessionOutcome::Status::Failed:
+            case SessionOutcome::Status::Cancelled:
+                row.outcome = QFileInfo::exists(source) ? ConversionRow::Outcome::NotConverted
+                                                        : ConversionRow::Outcome::NotFound;
+                row.reason = m_reason;
+                break;
+        }
+        m_window.addRow(row);
+        m_lastRow = row;
+        return row;
+    }
+    const ConversionRow& lastRow() const { return m_lastRow; }
+    // An entry that was taken up but ended before it was converted or found missing.
+    void batchDone(const AlbumOutcome& outcome) {
+        if (m_entryOpen && outcome.stopped) {
+            m_window.addRow(ConversionRow(ConversionRow::Outcome::Stopped, m_entry));
+        }
+        m_entryOpen = false;
     }
 
   private:
     MainWindow& m_window;
     Host& m_dialogs;
+    QString m_answer;
+    QString m_entry;
+    bool m_entryOpen = false;
+    int m_errors = 0;
+    QString m_reason;
+    ConversionRow m_lastRow;
 };
 
 MainWindow::MainWindow(Host* dialogs, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmZ2O"));
     setWindowTitle(QStringLiteral("Zendrel to Orvanel Session Converter"));
+    loadIconResources();
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/z2o-%1.png").arg(size), QSize(size, size));
+    setWindowIcon(icon);
     if (!dialogs) {
         m_ownDialogs = std::make_unique<QtHost>(this);
         dialogs = m_ownDialogs.get();
@@ -64,16 +217,26 @@ MainWindow::MainWindow(Host* dialogs, QWidget* parent) : QMainWindow(parent) {
 
     setCentralWidget(new QWidget(this));
     buildMenus();
+    buildClientArea();
     buildRampPanel();
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->setSizeGripEnabled(false);
     // A label rather than a temporary message: hovering a menu item would wipe that.
     m_status = new QLabel(statusBar());
     m_status->setObjectName(QStringLiteral("statusText"));
+    // A long name is cut rather than widening the window.
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(m_status, 1);
+    m_rampStatus = new QLabel(statusBar());
+    m_rampStatus->setObjectName(QStringLiteral("rampStatus"));
+    statusBar()->addPermanentWidget(m_rampStatus);
     // The client area proper, with the menu bar above it and the status line below.
     resize(kClientWidth,
            kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    // The panel whole; the menu bar and the status line add their own heights to this.
+    centralWidget()->setMinimumSize(kPanelGeometry.right() + 1 + kPanelGeometry.left(),
+                                    kPanelGeometry.bottom() + 1 + kPanelGeometry.top());
+    setAcceptDrops(true);
     startUp();
 }
 
@@ -97,18 +260,65 @@ void MainWindow::buildMenus() {
     mnuRampSofts = mnuUtes->addAction(QStringLiteral("Ramping during Soft(on/off)"));
     mnuRampSofts->setObjectName(QStringLiteral("mnuRampSofts"));
 
+    QMenu* mnuHelp = menuBar()->addMenu(tr("Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuAbout = mnuHelp->addAction(tr("About z2o"));
+    mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
+    mnuAbout->setMenuRole(QAction::AboutRole);
+
     connect(mnuConProtSes, &QAction::triggered, this, &MainWindow::mnuConProtSes_Click);
     connect(mnuConvrtAlbm, &QAction::triggered, this, &MainWindow::mnuConvrtAlbm_Click);
     connect(mnuExit, &QAction::triggered, this, &MainWindow::close);
     connect(mnuSetSoftTime, &QAction::triggered, this, &MainWindow::mnuSetSoftTime_Click);
     connect(mnuRampSofts, &QAction::triggered, this, &MainWindow::mnuRampSofts_Click);
+    connect(mnuRampSofts, &QAction::toggled, this, &MainWindow::showRampStatus);
+    connect(mnuAbout, &QAction::triggered, this, &MainWindow::mnuAbout_Click);
+}
+
+void MainWindow::buildClientArea() {
+    // The list of this run's conversions above, the session view below.
+    auto* splitter = new QSplitter(Qt::Vertical, centralWidget());
+    splitter->setObjectName(QStringLiteral("clientSplitter"));
+    splitter->setChildrenCollapsible(false);
+    lstResults = new ResultsList(splitter);
+    sessionViewArea = new QWidget(splitter);
+    sessionViewArea->setObjectName(QStringLiteral("sessionViewArea"));
+    auto* viewLayout = new QVBoxLayout(sessionViewArea);
+    m_sessionName = new QLabel(sessionViewArea);
+    m_sessionName->setObjectName(QStringLiteral("sessionName"));
+    m_sessionName->setAlignment(Qt::AlignCenter);
+    m_sessionName->setEnabled(false);
+    viewLayout->addWidget(m_sessionName);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+    auto* layout = new QVBoxLayout(centralWidget());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+
+    auto* viewFile = new QAction(tr("View Session File..."), this);
+    viewFile->setObjectName(QStringLiteral("actViewSessionFile"));
+    connect(viewFile, &QAction::triggered, this, &MainWindow::viewSessionFile);
+    for (QWidget* widget : {static_cast<QWidget*>(lstResults), sessionViewArea}) {
+        widget->setContextMenuPolicy(Qt::ActionsContextMenu);
+        widget->addAction(viewFile);
+    }
+
+    connect(lstResults, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QString target = ResultsList::targetPath(lstResults->currentItem());
+        if (isViewable(target)) showSession(target);
+    });
+    connect(lstResults, &ResultsList::openTargetFolder, this, [](const QString& target) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(target).absolutePath()));
+    });
 }
 
 void MainWindow::buildRampPanel() {
     fraSetSoftRamp =
         new QGroupBox(QStringLiteral("Default Soft on/off Ramp Time"), centralWidget());
     fraSetSoftRamp->setObjectName(QStringLiteral("fraSetSoftRamp"));
-    fraSetSoftRamp->setGeometry(32, 8, 169, 161);
+    fraSetSoftRamp->setGeometry(kPanelGeometry);
+    // An opaque panel over the list.
+    fraSetSoftRamp->setAutoFillBackground(true);
     // The panel's pixel layout was drawn for a small dialog font; keep its captions whole.
     QFont font = fraSetSoftRamp->font();
     font.setPixelSize(11);
@@ -152,15 +362,21 @@ void MainWindow::buildRampPanel() {
     label1->setGeometry(24, 128, 113, 25);
     label1->setWordWrap(true);
 
+    // Return and Escape that no control of the panel takes end up here.
+    fraSetSoftRamp->installEventFilter(this);
     fraSetSoftRamp->hide();
 }
 
 void MainWindow::startUp() {
     m_state.ramp.rampTime = 50;
+    // The first dialog of a run opens where the user's files are; a folder that has vanished
+    // since still falls back to the program's folder.
+    m_state.lastFolder = QDir::toNativeSeparators(QDir::homePath()).toStdString();
     rampToggleGuard = true;
     mnuRampSofts->setCheckable(true);
     mnuRampSofts->setChecked(true);
     rampToggleGuard = false;
+    showRampStatus();
 }
 
 template <typename Command>
@@ -178,23 +394,34 @@ void MainWindow::runCommand(Command command) {
     if (m_closeRequested) close();
 }
 
+void MainWindow::addRow(ConversionRow row) {
+    lstResults->addRow(row);
+}
+
+void MainWindow::showBatchStatus(bool album, const AlbumOutcome& outcome) {
+    m_host->batchDone(outcome);
+    int notFound = 0;
+    for (const AlbumEntryOutcome& entry : outcome.entries)
+        notFound += entry.found ? 0 : 1;
+    const int failed = outcome.failed() - notFound;
+    const QString name = fileName(outcome.albumPath);
+    QString text = album ? tr("Album %1: %2 converted, %3 not found")
+                               .arg(name)
+                               .arg(outcome.converted())
+                               .arg(notFound)
+                         : tr("Folder %1: %2 converted").arg(name).arg(outcome.converted());
+    if (failed > 0) text += tr(", %1 failed").arg(failed);
+    if (outcome.stopped) text += tr(" (stopped)");
+    m_status->setText(text);
+}
+
 void MainWindow::mnuConProtSes_Click() {
     runCommand([this] {
+        m_host->beginSession();
         const SessionOutcome outcome = runSessionConversion(m_state, *m_host);
-        const QString source = fileName(m_state.sourcePath);
-        switch (outcome.status) {
-            case SessionOutcome::Status::Cancelled:
-                break;
-            case SessionOutcome::Status::Converted:
-                m_status->setText(tr("%1 converted to %2: %3 steps")
-                                      .arg(source, fileName(outcome.targetPath))
-                                      .arg(outcome.steps));
-                break;
-            case SessionOutcome::Status::Rejected:
-            case SessionOutcome::Status::Failed:
-                m_status->setText(tr("%1 was not converted").arg(source));
-                break;
-        }
+        if (outcome.status == SessionOutcome::Status::Cancelled) return;
+        m_status->setText(sessionStatus(
+            m_host->sessionDone(QString::fromStdString(m_state.sourcePath), outcome)));
     });
 }
 
@@ -202,18 +429,122 @@ void MainWindow::mnuConvrtAlbm_Click() {
     runCommand([this] {
         const AlbumOutcome outcome = runAlbumConversion(m_state, *m_host);
         if (outcome.albumPath.empty()) return;
-        int notFound = 0;
-        for (const AlbumEntryOutcome& entry : outcome.entries)
-            notFound += entry.found ? 0 : 1;
-        const int failed = outcome.failed() - notFound;
-        QString text = tr("Album %1: %2 converted, %3 not found")
-                           .arg(fileName(outcome.albumPath))
-                           .arg(outcome.converted())
-                           .arg(notFound);
-        if (failed > 0) text += tr(", %1 failed").arg(failed);
-        if (outcome.stopped) text += tr(" (stopped)");
-        m_status->setText(text);
+        showBatchStatus(true, outcome);
     });
+}
+
+void MainWindow::convertSessionFile(const QString& path) {
+    const std::string source = QDir::toNativeSeparators(path).toStdString();
+    const AlbumOutcome outcome = runSessionBatch(m_state, *m_host, source, {source});
+    m_host->batchDone(outcome);
+    if (!outcome.entries.empty()) m_status->setText(sessionStatus(m_host->lastRow()));
+}
+
+void MainWindow::convertAlbumFile(const QString& path) {
+    m_host->answerNextDialog(path);
+    const AlbumOutcome outcome = runAlbumConversion(m_state, *m_host);
+    m_host->answerNextDialog(QString());
+    if (!outcome.albumPath.empty()) {
+        showBatchStatus(true, outcome);
+    }
+}
+
+void MainWindow::convertFolder(const QString& path) {
+    const AlbumOutcome outcome =
+        runFolderConversion(m_state, *m_host, QDir::toNativeSeparators(path).toStdString());
+    showBatchStatus(false, outcome);
+}
+
+bool MainWindow::openFiles(const QStringList& paths) {
+    if (m_busy) return false;
+    runCommand([&] {
+        for (const QString& given : paths) {
+            if (m_closeRequested) break;
+            const QString path = QFileInfo(given).absoluteFilePath();
+            if (!QFileInfo::exists(path)) {
+                addRow(ConversionRow(ConversionRow::Outcome::NotFound, path));
+                m_status->setText(tr("%1 was not found").arg(QFileInfo(path).fileName()));
+            } else if (!isConvertible(path)) {
+                // Converting any file that happens to be dropped would write an OSw file
+                // beside it; only what is named as a session is taken.
+                addRow(ConversionRow(ConversionRow::Outcome::NotConverted, path,
+                                     tr("not a session, album or folder")));
+            } else if (QFileInfo(path).isDir()) {
+                convertFolder(path);
+            } else if (hasSuffix(path, "ZA2")) {
+                convertAlbumFile(path);
+            } else {
+                convertSessionFile(path);
+            }
+            // Cancel in a message stops what was handed over, not only the one file.
+            if (m_state.lastAnswer == kAnswerCancel) break;
+        }
+    });
+    return true;
+}
+
+void MainWindow::showSession(const QString& path) {
+    if (!isViewable(path)) return;
+    m_viewedSession = path;
+    m_sessionName->setText(QFileInfo(path).fileName());
+}
+
+void MainWindow::viewSessionFile() {
+    if (m_busy) return;
+    OpenDialogSettings settings{"Orvanel or Zendrel Session (*.OSw *.ZS2)|*.OSw *.ZS2",
+                                "*.OSw",
+                                tr("View session file").toStdString(),
+                                m_state.lastFolder,
+                                kOpenFlags,
+                                false};
+    if (const auto picked = m_host->showOpen(settings)) {
+        showSession(QString::fromStdString(picked->fileName));
+    }
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    dragMoveEvent(event);
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    const QStringList paths = localPaths(event->mimeData());
+    const bool view = event->modifiers() & Qt::ControlModifier;
+    const bool wanted = std::any_of(paths.begin(), paths.end(), view ? isViewable : isConvertible);
+    // Refused while a command runs, so the cursor shows that the drop would do nothing.
+    if (wanted && !m_busy) {
+        event->acceptProposedAction();
+    } else {
+        event->ignore();
+    }
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QStringList paths = localPaths(event->mimeData());
+    if (m_busy || paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    if (event->modifiers() & Qt::ControlModifier) {
+        for (const QString& path : paths) {
+            if (isViewable(path)) return showSession(path);
+        }
+        return;
+    }
+    // The drag's source waits for the drop to return; convert once it has.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { openFiles(paths); }, Qt::QueuedConnection);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == fraSetSoftRamp && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+            Command1_Click(key == Qt::Key_Escape ? 1 : 0);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::mnuSetSoftTime_Click() {
@@ -221,6 +552,8 @@ void MainWindow::mnuSetSoftTime_Click() {
     lblRmpTim->setText(QString::number(seconds));
     sldrRampTime->setValue(seconds);
     fraSetSoftRamp->show();
+    fraSetSoftRamp->raise();
+    sldrRampTime->setFocus();
 }
 
 void MainWindow::sldrRampTime_Change(int value) {
@@ -230,11 +563,59 @@ void MainWindow::sldrRampTime_Change(int value) {
 void MainWindow::Command1_Click(int index) {
     if (index == 0) m_state.ramp.rampTime = static_cast<std::int16_t>(10 * sldrRampTime->value());
     fraSetSoftRamp->hide();
+    showRampStatus();
 }
 
 void MainWindow::mnuRampSofts_Click() {
     // Qt has already flipped a checkable item; undo that while start-up owns the check mark.
     if (rampToggleGuard) mnuRampSofts->setChecked(!mnuRampSofts->isChecked());
+}
+
+void MainWindow::showRampStatus() {
+    if (!m_rampStatus) return;
+    m_rampStatus->setText(mnuRampSofts->isChecked()
+                              ? tr("Ramp %1 s, soft ramping on").arg(m_state.ramp.rampTime / 10)
+                              : tr("Ramp %1 s, soft ramping off").arg(m_state.ramp.rampTime / 10));
+}
+
+void MainWindow::mnuAbout_Click() {
+    QMessageBox::about(
+        this, tr("About z2o"),
+        tr("<p><b>z2o %1</b></p><p>Converts Zendrel sessions and albums into Orvanel "
+           "sessions.</p><p>License: MIT</p><p>Built with Qt %2, running on Qt %3.</p>")
+            .arg(QStringLiteral(Z2O_VERSION), QStringLiteral(QT_VERSION_STR),
+                 QString::fromLatin1(qVersion())));
+}
+
+void MainWindow::closeOnTerminationSignal() {
+#ifndef Q_OS_WIN
+    // The handler may only write to a pipe; the window closes when the event loop reads it.
+    static int fds[2] = {-1, -1};
+    if (fds[0] < 0) {
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0) {
+            return;
+        }
+        struct sigaction action = {};
+        action.sa_handler = [](int) {
+            const int saved = errno;
+            [[maybe_unused]] const auto written = ::write(fds[0], "t", 1);
+            errno = saved;
+        };
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        ::sigaction(SIGTERM, &action, nullptr);
+    }
+    auto* notifier = new QSocketNotifier(fds[1], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        char bytes[16];
+        while (::read(fds[1], bytes, sizeof bytes) > 0) {
+        }
+        close();
+        // A dialog or message of a running command closes as by Escape; the command then
+        // winds down without asking anything more.
+        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+    });
+#endif
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

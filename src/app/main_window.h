@@ -1,9 +1,11 @@
-// frmZ2O: the converter's one window, its menus, the ramp-time panel and the status line.
+// frmZ2O: the converter's one window, its menus, the ramp-time panel, the results of this run
+// and the status line.
 #pragma once
 
 #include <QMainWindow>
 #include <memory>
 
+#include "album.h"
 #include "host.h"
 
 class QAction;
@@ -12,6 +14,9 @@ class QLabel;
 class QSlider;
 
 namespace z2o {
+
+class ResultsList;
+struct ConversionRow;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -22,15 +27,34 @@ class MainWindow : public QMainWindow {
     ~MainWindow() override;
 
     const ProgramState& state() const { return m_state; }
+    const QString& viewedSession() const { return m_viewedSession; }
+
+    // Converts each path in order: a folder through the folder walk, an album (ZA2 in any
+    // case) as the album command converts a picked one, anything else as an album entry.
+    // Drops and the command line come here. False, and nothing done, while a command runs.
+    bool openFiles(const QStringList& paths);
+
+    // Closes the window, as the user would, when the process is asked to end (SIGTERM, as at
+    // a log-out). Does nothing where the system has no such signal.
+    void closeOnTerminationSignal();
+
+  public slots:
+    // Shows an existing OSw or ZS2 file in the session view.
+    void showSession(const QString& path);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     class CommandHost;
 
     void buildMenus();
     void buildRampPanel();
+    void buildClientArea();
     void startUp();
 
     void mnuConProtSes_Click();
@@ -39,6 +63,8 @@ class MainWindow : public QMainWindow {
     void mnuRampSofts_Click();
     void sldrRampTime_Change(int value);
     void Command1_Click(int index);
+    void mnuAbout_Click();
+    void viewSessionFile();
 
     // Runs a command with the conversion menu items disabled, so that nothing starts a second
     // command at the points where pending events run; ends the program afterwards if the user
@@ -46,22 +72,35 @@ class MainWindow : public QMainWindow {
     template <typename Command>
     void runCommand(Command command);
 
+    void convertSessionFile(const QString& path);
+    void convertAlbumFile(const QString& path);
+    void convertFolder(const QString& path);
+    void showBatchStatus(bool album, const AlbumOutcome& outcome);
+    void addRow(ConversionRow row);
+    void showRampStatus();
+
     ProgramState m_state;
     bool rampToggleGuard = false;
     std::unique_ptr<Host> m_ownDialogs;
     std::unique_ptr<CommandHost> m_host;
     bool m_busy = false;
     bool m_closeRequested = false;
+    QString m_viewedSession;
 
     QAction* mnuConProtSes = nullptr;
     QAction* mnuConvrtAlbm = nullptr;
     QAction* mnuExit = nullptr;
     QAction* mnuSetSoftTime = nullptr;
     QAction* mnuRampSofts = nullptr;
+    QAction* mnuAbout = nullptr;
     QGroupBox* fraSetSoftRamp = nullptr;
     QLabel* lblRmpTim = nullptr;
     QSlider* sldrRampTime = nullptr;
+    ResultsList* lstResults = nullptr;
+    QWidget* sessionViewArea = nullptr;
+    QLabel* m_sessionName = nullptr;
     QLabel* m_status = nullptr;
+    QLabel* m_rampStatus = nullptr;
 };
 
 }  // namespace z2o
