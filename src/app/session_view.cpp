@@ -225,7 +225,10 @@ bool SessionView::openFile(const std::string& path, const RampSettings& ramp,
 
 QRect SessionView::plotArea() const {
     const QFontMetrics fm(font());
-    const int left = fm.horizontalAdvance(QStringLiteral("00000.0")) + 10;
+    int left = fm.horizontalAdvance(QStringLiteral("-0000.0"));
+    for (const char* name : kBandNames)
+        left = std::max(left, fm.horizontalAdvance(QLatin1String(name)));
+    left += 14;
     const int top = fm.height() + 12;
     const int bottom = fm.height() + 10;
     return QRect(left, top, std::max(1, width() - left - 12), std::max(1, height() - top - bottom));
@@ -299,8 +302,6 @@ void SessionView::paintEvent(QPaintEvent*) {
     const auto xAt = [&](std::int64_t tenths) { return area.left() + tenths * scaleX; };
     const int gap = 6;
     const int bandHeight = (area.height() - gap * (kBandCount - 1)) / kBandCount;
-    const QPen firstPen(kFirstColor, 1.5);
-    const QPen secondPen(kSecondColor, 1.5);
 
     // Ramp spans and split dividers, merged per pixel so that a long session costs no more than
     // the plot's width.
@@ -309,7 +310,7 @@ void SessionView::paintEvent(QPaintEvent*) {
     for (const Segment& s : m_segments) {
         if (isRamp(s.role)) {
             const int x0 = static_cast<int>(std::floor(xAt(s.startTenths)));
-            const int x1 = std::max(x0 + 1, static_cast<int>(std::ceil(xAt(s.endTenths))));
+            const int x1 = std::max(x0 + 2, static_cast<int>(std::ceil(xAt(s.endTenths))));
             if (!ramps.empty() && x0 <= ramps.back().second) {
                 ramps.back().second = std::max(ramps.back().second, x1);
             } else {
@@ -317,7 +318,8 @@ void SessionView::paintEvent(QPaintEvent*) {
             }
         } else if (s.role == StepRole::SecondHalf) {
             const int x = static_cast<int>(std::lround(xAt(s.startTenths)));
-            if (dividers.empty() || dividers.back() != x) dividers.push_back(x);
+            // Dividers closer than a few pixels would only grey the plot.
+            if (dividers.empty() || x - dividers.back() >= 4) dividers.push_back(x);
         }
     }
 
@@ -325,6 +327,10 @@ void SessionView::paintEvent(QPaintEvent*) {
     // once there are more segments than columns.
     const int columns = area.width();
     const bool decimate = m_segments.size() > static_cast<std::size_t>(columns);
+    // Channel 2 is dashed over channel 1, so that both show where they coincide.
+    const QPen firstPen(kFirstColor, decimate ? 1.0 : 2.0);
+    QPen secondPen(kSecondColor, decimate ? 1.0 : 2.0);
+    if (!decimate) secondPen.setDashPattern({3, 3});
     std::array<std::vector<float>, kSeriesCount> colMin;
     std::array<std::vector<float>, kSeriesCount> colMax;
     if (decimate) {
@@ -371,8 +377,8 @@ void SessionView::paintEvent(QPaintEvent*) {
             lo -= pad;
             hi += pad;
         }
-        const double inner = box.height() - 8;
-        const auto yAt = [&](double v) { return box.bottom() - 4 - (v - lo) / (hi - lo) * inner; };
+        const double inner = box.height() - 12;
+        const auto yAt = [&](double v) { return box.bottom() - 6 - (v - lo) / (hi - lo) * inner; };
 
         p.setPen(kGridColor);
         p.setRenderHint(QPainter::Antialiasing, false);
@@ -386,12 +392,9 @@ void SessionView::paintEvent(QPaintEvent*) {
             p.drawText(label, Qt::AlignRight | Qt::AlignVCenter, QString::number(v, 'g', 4));
         }
 
-        for (int k = 2 * band + 1; k >= 2 * band; --k) {
+        for (int k = 2 * band; k <= 2 * band + 1; ++k) {
             p.setPen(k % 2 == 0 ? firstPen : secondPen);
             if (decimate) {
-                QPen pen = p.pen();
-                pen.setWidthF(1.0);
-                p.setPen(pen);
                 std::vector<QLineF> lines;
                 lines.reserve(columns);
                 for (int c = 0; c < columns; ++c) {
@@ -414,7 +417,8 @@ void SessionView::paintEvent(QPaintEvent*) {
         }
 
         p.setPen(palette().color(QPalette::PlaceholderText));
-        p.drawText(box.adjusted(6, 2, -6, -2), Qt::AlignLeft | Qt::AlignTop, tr(kBandNames[band]));
+        p.drawText(QRect(0, box.top(), area.left() - 6, box.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, tr(kBandNames[band]));
         p.setPen(kGridColor.darker(130));
         p.setBrush(Qt::NoBrush);
         p.drawRect(box.adjusted(0, 0, -1, -1));
@@ -443,23 +447,25 @@ void SessionView::paintEvent(QPaintEvent*) {
     // The legend above the bands.
     struct Entry {
         QString text;
-        int kind;  // 0 line, 1 ramp swatch, 2 dashed divider
-        QColor color;
+        enum { Line, Swatch, Divider } kind;
+        QPen pen;
     };
-    const Entry entries[] = {{tr("Channel 1 / tone 1"), 0, kFirstColor},
-                             {tr("Channel 2 / tone 2"), 0, kSecondColor},
-                             {tr("Ramp"), 1, kRampColor},
-                             {tr("Split"), 2, kDividerColor}};
+    QPen secondLegend(kSecondColor, 2.0);
+    secondLegend.setDashPattern({3, 3});
+    const Entry entries[] = {{tr("Channel 1 / tone 1"), Entry::Line, QPen(kFirstColor, 2.0)},
+                             {tr("Channel 2 / tone 2"), Entry::Line, secondLegend},
+                             {tr("Ramp"), Entry::Swatch, {}},
+                             {tr("Split"), Entry::Divider, dashed}};
     double x = area.left();
     const double y = 4 + fm.height() / 2.0;
+    p.setRenderHint(QPainter::Antialiasing, true);
     for (const Entry& e : entries) {
-        if (e.kind == 0) {
-            p.setPen(QPen(e.color, 2));
+        p.setPen(e.pen);
+        if (e.kind == Entry::Line) {
             p.drawLine(QPointF(x, y), QPointF(x + 18, y));
-        } else if (e.kind == 1) {
-            p.fillRect(QRectF(x, y - 5, 18, 10), e.color);
+        } else if (e.kind == Entry::Swatch) {
+            p.fillRect(QRectF(x, y - 5, 18, 10), kRampColor);
         } else {
-            p.setPen(dashed);
             p.drawLine(QPointF(x + 9, y - 6), QPointF(x + 9, y + 6));
         }
         p.setPen(palette().color(QPalette::Text));
