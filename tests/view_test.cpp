@@ -101,7 +101,12 @@ class ViewTest : public QObject {
         QVERIFY(QTest::qWaitForWindowExposed(&view));
         const QPoint at(view.width() * 3 / 4, view.height() / 2);  // within the second half
         QCOMPARE(view.hitTest(at.x()), 1);
-        QCOMPARE(view.hitTest(0), -1);
+        // Sweeping the mouse across meets each step once, in order, and nothing beside the plot.
+        std::vector<int> met;
+        for (int x = 0; x < view.width(); ++x) {
+            if (met.empty() || met.back() != view.hitTest(x)) met.push_back(view.hitTest(x));
+        }
+        QCOMPARE(met, (std::vector<int>{-1, 0, 1, 2, -1}));
         QHelpEvent help(QEvent::ToolTip, at, view.mapToGlobal(at));
         QApplication::sendEvent(&view, &help);
         QCOMPARE(QToolTip::text(), QString::fromUtf8("Step 2 (second half of a split step)\n"
@@ -109,6 +114,31 @@ class ViewTest : public QObject {
                                                      "Frequency: 15 → 20, 15 → 10\n"
                                                      "Level: 128 → 255, 128 → 0\n"
                                                      "Pitch: 150 → 200, 150 → 200"));
+    }
+
+    void columnsHoldEachSeriesLowestAndHighest() {
+        // Steps of 1, 1 and 2 seconds; frequency 1 goes 10-20, 5-8, then 0-100.
+        std::vector<TargetStepRecord> records(3);
+        const float freq[3][2] = {{10, 20}, {5, 8}, {0, 100}};
+        for (int i = 0; i < 3; ++i) {
+            records[i].duration = {'0', ':', '0', char('1' + i / 2), '.', '0', ' '};
+            records[i].freq[0] = freq[i][0];
+            records[i].freq[4] = freq[i][1];
+        }
+        records[1].freq[1] = std::nanf("");  // left out, not spread over its columns
+        SessionView view;
+        view.setRecords(records);
+        using Pairs = std::vector<std::pair<float, float>>;
+        const auto columns = [&](int count, int series) {
+            const auto c = view.columnExtremes(count);
+            Pairs out;
+            for (int i = 0; i < count; ++i)
+                out.emplace_back(c.low[series][i], c.high[series][i]);
+            return out;
+        };
+        QCOMPARE(columns(2, SessionView::kFreq1), (Pairs{{5, 20}, {0, 100}}));
+        QCOMPARE(columns(4, SessionView::kFreq1), (Pairs{{10, 20}, {5, 8}, {0, 50}, {50, 100}}));
+        QCOMPARE(columns(2, SessionView::kFreq2), (Pairs{{5, 5}, {5, 5}}));
     }
 
     void drawsAnySessionWithoutFault() {

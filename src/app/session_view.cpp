@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QToolTip>
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <limits>
 
@@ -121,6 +122,38 @@ std::int64_t tickStep(std::int64_t total, int width, int labelWidth) {
     while (!fits(step))
         step *= 2;
     return step;
+}
+
+using Segment = SessionView::Segment;
+
+// Ramp spans and split dividers in widget columns, merged per pixel so that a long session costs
+// no more than the plot's width.
+struct Marks {
+    std::vector<std::pair<int, int>> ramps;
+    std::vector<int> dividers;
+};
+
+template <typename XAt>
+Marks markRoles(const std::vector<Segment>& segments, const XAt& xAt) {
+    Marks marks;
+    for (const Segment& s : segments) {
+        if (isRamp(s.role)) {
+            const int x0 = static_cast<int>(std::floor(xAt(s.startTenths)));
+            const int x1 = std::max(x0 + 2, static_cast<int>(std::ceil(xAt(s.endTenths))));
+            if (!marks.ramps.empty() && x0 <= marks.ramps.back().second) {
+                marks.ramps.back().second = std::max(marks.ramps.back().second, x1);
+            } else {
+                marks.ramps.emplace_back(x0, x1);
+            }
+        } else if (s.role == StepRole::SecondHalf) {
+            const int x = static_cast<int>(std::lround(xAt(s.startTenths)));
+            // Dividers closer than a few pixels would only grey the plot.
+            if (marks.dividers.empty() || x - marks.dividers.back() >= 4) {
+                marks.dividers.push_back(x);
+            }
+        }
+    }
+    return marks;
 }
 
 }  // namespace
@@ -265,6 +298,38 @@ QString SessionView::describe(int index) const {
     return text;
 }
 
+SessionView::Columns SessionView::columnExtremes(int columns) const {
+    Columns e;
+    if (columns <= 0) return e;
+    for (int k = 0; k < kSeriesCount; ++k) {
+        e.low[k].assign(columns, std::numeric_limits<float>::infinity());
+        e.high[k].assign(columns, -std::numeric_limits<float>::infinity());
+    }
+    const double scaleX = columns / static_cast<double>(std::max<std::int64_t>(m_totalTenths, 1));
+    for (const Segment& s : m_segments) {
+        const double x0 = s.startTenths * scaleX;
+        const double x1 = s.endTenths * scaleX;
+        const int c0 = std::clamp(static_cast<int>(x0), 0, columns - 1);
+        const int c1 = std::clamp(static_cast<int>(std::ceil(x1)) - 1, c0, columns - 1);
+        const double span = x1 - x0;
+        for (int c = c0; c <= c1; ++c) {
+            // A segment is straight, so its extremes within a column lie where it is clipped.
+            const double f0 = span > 0 ? (std::max(x0, double(c)) - x0) / span : 0.0;
+            const double f1 = span > 0 ? (std::min(x1, double(c + 1)) - x0) / span : 1.0;
+            for (int k = 0; k < kSeriesCount; ++k) {
+                const float a = s.start[k];
+                const float b = s.end[k];
+                if (!std::isfinite(a) || !std::isfinite(b)) continue;
+                const auto va = static_cast<float>(a + (double{b} - a) * f0);
+                const auto vb = static_cast<float>(a + (double{b} - a) * f1);
+                e.low[k][c] = std::min({e.low[k][c], va, vb});
+                e.high[k][c] = std::max({e.high[k][c], va, vb});
+            }
+        }
+    }
+    return e;
+}
+
 QSize SessionView::sizeHint() const {
     return {720, 320};
 }
@@ -303,69 +368,22 @@ void SessionView::paintEvent(QPaintEvent*) {
     const int gap = 6;
     const int bandHeight = (area.height() - gap * (kBandCount - 1)) / kBandCount;
 
-    // Ramp spans and split dividers, merged per pixel so that a long session costs no more than
-    // the plot's width.
-    std::vector<std::pair<int, int>> ramps;
-    std::vector<int> dividers;
-    for (const Segment& s : m_segments) {
-        if (isRamp(s.role)) {
-            const int x0 = static_cast<int>(std::floor(xAt(s.startTenths)));
-            const int x1 = std::max(x0 + 2, static_cast<int>(std::ceil(xAt(s.endTenths))));
-            if (!ramps.empty() && x0 <= ramps.back().second) {
-                ramps.back().second = std::max(ramps.back().second, x1);
-            } else {
-                ramps.emplace_back(x0, x1);
-            }
-        } else if (s.role == StepRole::SecondHalf) {
-            const int x = static_cast<int>(std::lround(xAt(s.startTenths)));
-            // Dividers closer than a few pixels would only grey the plot.
-            if (dividers.empty() || x - dividers.back() >= 4) dividers.push_back(x);
-        }
-    }
+    const Marks marks = markRoles(m_segments, xAt);
 
-    // Per pixel column of the plot, the lowest and highest value each series takes in it; used
-    // once there are more segments than columns.
+    // More segments than columns are drawn as each column's lowest to highest value.
     const int columns = area.width();
     const bool decimate = m_segments.size() > static_cast<std::size_t>(columns);
     // Channel 2 is dashed over channel 1, so that both show where they coincide.
     const QPen firstPen(kFirstColor, decimate ? 1.0 : 2.0);
     QPen secondPen(kSecondColor, decimate ? 1.0 : 2.0);
     if (!decimate) secondPen.setDashPattern({3, 3});
-    std::array<std::vector<float>, kSeriesCount> colMin;
-    std::array<std::vector<float>, kSeriesCount> colMax;
-    if (decimate) {
-        for (int k = 0; k < kSeriesCount; ++k) {
-            colMin[k].assign(columns, std::numeric_limits<float>::infinity());
-            colMax[k].assign(columns, -std::numeric_limits<float>::infinity());
-        }
-        for (const Segment& s : m_segments) {
-            const double x0 = s.startTenths * scaleX;
-            const double x1 = s.endTenths * scaleX;
-            const int c0 = std::clamp(static_cast<int>(x0), 0, columns - 1);
-            const int c1 = std::clamp(static_cast<int>(std::ceil(x1)) - 1, c0, columns - 1);
-            const double span = x1 - x0;
-            for (int c = c0; c <= c1; ++c) {
-                // A segment is straight, so its extremes within a column lie where it is clipped.
-                const double f0 = span > 0 ? (std::max(x0, double(c)) - x0) / span : 0.0;
-                const double f1 = span > 0 ? (std::min(x1, double(c + 1)) - x0) / span : 1.0;
-                for (int k = 0; k < kSeriesCount; ++k) {
-                    const float a = s.start[k];
-                    const float b = s.end[k];
-                    if (!std::isfinite(a) || !std::isfinite(b)) continue;
-                    const auto va = static_cast<float>(a + (double{b} - a) * f0);
-                    const auto vb = static_cast<float>(a + (double{b} - a) * f1);
-                    colMin[k][c] = std::min({colMin[k][c], va, vb});
-                    colMax[k][c] = std::max({colMax[k][c], va, vb});
-                }
-            }
-        }
-    }
+    const Columns columnsOf = decimate ? columnExtremes(columns) : Columns{};
 
     for (int band = 0; band < kBandCount; ++band) {
         const QRect box(area.left(), area.top() + band * (bandHeight + gap), area.width(),
                         bandHeight);
         p.fillRect(box, palette().color(QPalette::Base));
-        for (const auto& [x0, x1] : ramps) {
+        for (const auto& [x0, x1] : marks.ramps) {
             p.fillRect(QRect(x0, box.top(), x1 - x0, box.height()), kRampColor);
         }
 
@@ -398,10 +416,10 @@ void SessionView::paintEvent(QPaintEvent*) {
                 std::vector<QLineF> lines;
                 lines.reserve(columns);
                 for (int c = 0; c < columns; ++c) {
-                    if (colMin[k][c] > colMax[k][c]) continue;
+                    if (columnsOf.low[k][c] > columnsOf.high[k][c]) continue;
                     const double x = area.left() + c + 0.5;
-                    const double yLow = yAt(colMin[k][c]);
-                    const double yHigh = std::min(yAt(colMax[k][c]), yLow - 1.0);
+                    const double yLow = yAt(columnsOf.low[k][c]);
+                    const double yHigh = std::min(yAt(columnsOf.high[k][c]), yLow - 1.0);
                     lines.emplace_back(x, yLow, x, yHigh);
                 }
                 p.drawLines(lines.data(), static_cast<int>(lines.size()));
@@ -426,7 +444,7 @@ void SessionView::paintEvent(QPaintEvent*) {
 
     QPen dashed(kDividerColor, 1, Qt::DashLine);
     p.setPen(dashed);
-    for (const int x : dividers) {
+    for (const int x : marks.dividers) {
         p.drawLine(x, area.top(), x, area.bottom());
     }
 

@@ -66,6 +66,13 @@ class SessionView : public QWidget {
     int hitTest(int x) const;
     // What the tooltip says of segment `index`.
     QString describe(int index) const;
+    // For a plot `columns` wide: each series' lowest and highest value in each column (low above
+    // high where it has none). Drawn so once there are more segments than columns.
+    struct Columns {
+        std::array<std::vector<float>, kSeriesCount> low;
+        std::array<std::vector<float>, kSeriesCount> high;
+    };
+    Columns columnExtremes(int columns) const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
