@@ -26,6 +26,7 @@
 #include "qt_host.h"
 #include "results_list.h"
 #include "session.h"
+#include "session_view.h"
 
 #ifndef Q_OS_WIN
 #include <fcntl.h>
@@ -289,6 +290,9 @@ void MainWindow::buildClientArea() {
     m_sessionName->setAlignment(Qt::AlignCenter);
     m_sessionName->setEnabled(false);
     viewLayout->addWidget(m_sessionName);
+    m_sessionView = new SessionView(sessionViewArea);
+    m_sessionView->hide();
+    viewLayout->addWidget(m_sessionView, 1);
     splitter->setStretchFactor(0, 1);
     splitter->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout(centralWidget());
@@ -486,7 +490,15 @@ bool MainWindow::openFiles(const QStringList& paths) {
 void MainWindow::showSession(const QString& path) {
     if (!isViewable(path)) return;
     m_viewedSession = path;
-    m_sessionName->setText(QFileInfo(path).fileName());
+    std::string problem;
+    if (m_sessionView->openFile(path.toStdString(), m_state.ramp, problem)) {
+        m_sessionName->setText(QFileInfo(path).fileName());
+        m_sessionView->show();
+    } else {
+        m_sessionName->setText(
+            tr("%1 cannot be shown: %2")
+                .arg(QFileInfo(path).fileName(), QString::fromStdString(problem)));
+    }
 }
 
 void MainWindow::viewSessionFile() {

@@ -16,6 +16,7 @@ class QSlider;
 namespace z2o {
 
 class ResultsList;
+class SessionView;
 struct ConversionRow;
 
 class MainWindow : public QMainWindow {
@@ -99,6 +100,7 @@ class MainWindow : public QMainWindow {
     ResultsList* lstResults = nullptr;
     QWidget* sessionViewArea = nullptr;
     QLabel* m_sessionName = nullptr;
+    SessionView* m_sessionView = nullptr;
     QLabel* m_status = nullptr;
     QLabel* m_rampStatus = nullptr;
 };
