@@ -17,7 +17,7 @@ namespace {
 
 // A ramped step split in two (its pairs on separate channels), then a short plain one.
 const char* const kSession =
-    "step duration=12:00.0 start=10,0,20,15,100 end=20,15,10,0,200 channel=0x3C mode=1\n"
+    "step duration=12:00.0 start=10,0,30,12,100 end=20,15,10,0,200 channel=0x3C mode=1\n"
     "step duration=0:03.0 start=5,5,5,5,150 end=5,5,5,5,150\n";
 
 struct Loaded {
@@ -75,8 +75,8 @@ class ViewTest : public QObject {
         SessionView view;
         view.setRecords(l.session->records);
         const auto& first = view.segments()[0];
-        const std::array<float, 6> start{10, 20, 0, 255, 100, 100};
-        const std::array<float, 6> mid{15, 15, 128, 128, 150, 150};  // levels 127.5, to even
+        const std::array<float, 6> start{10, 30, 0, 204, 100, 100};
+        const std::array<float, 6> mid{15, 20, 128, 102, 150, 150};  // 127.5 to even
         QCOMPARE(first.start, start);
         QCOMPARE(first.end, mid);
         QCOMPARE(view.segments()[1].start, mid);
@@ -111,8 +111,8 @@ class ViewTest : public QObject {
         QApplication::sendEvent(&view, &help);
         QCOMPARE(QToolTip::text(), QString::fromUtf8("Step 2 (second half of a split step)\n"
                                                      "Duration 6:00.0, from 6:00.0\n"
-                                                     "Frequency: 15 → 20, 15 → 10\n"
-                                                     "Level: 128 → 255, 128 → 0\n"
+                                                     "Frequency: 15 → 20, 20 → 10\n"
+                                                     "Level: 128 → 255, 102 → 0\n"
                                                      "Pitch: 150 → 200, 150 → 200"));
     }
 

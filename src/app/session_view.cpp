@@ -341,12 +341,21 @@ QSize SessionView::minimumSizeHint() const {
 bool SessionView::event(QEvent* event) {
     if (event->type() != QEvent::ToolTip) return QWidget::event(event);
     auto* help = static_cast<QHelpEvent*>(event);
-    const int index = plotArea().contains(help->pos()) ? hitTest(help->pos().x()) : -1;
+    const QRect area = plotArea();
+    const int index = area.contains(help->pos()) ? hitTest(help->pos().x()) : -1;
     if (index < 0) {
         QToolTip::hideText();
         event->ignore();
     } else {
-        QToolTip::showText(help->globalPos(), describe(index), this);
+        // The tip goes once the mouse leaves the step's columns, so the next step gets its own.
+        const Segment& s = m_segments[index];
+        const double scale =
+            area.width() / static_cast<double>(std::max<std::int64_t>(m_totalTenths, 1));
+        const int x0 = area.left() + static_cast<int>(std::floor(s.startTenths * scale));
+        const int x1 = area.left() + static_cast<int>(std::ceil(s.endTenths * scale));
+        const QRect stepRect = QRect(x0, area.top(), std::max(1, x1 - x0), area.height())
+                                   .united(QRect(help->pos().x(), area.top(), 1, area.height()));
+        QToolTip::showText(help->globalPos(), describe(index), this, stepRect);
     }
     return true;
 }
