@@ -1,9 +1,5 @@
 #include "target_record.h"
 
-#include <bit>
-#include <cstring>
-#include <type_traits>
-
 #include "record_bytes.h"
 
 namespace z2o {
@@ -15,6 +11,14 @@ using endian::putInt16;
 using endian::putSingle;
 
 template <typename T, std::size_t N>
+std::uint8_t* putBytes(std::uint8_t* p, const std::array<T, N>& values) {
+    for (const T value : values) {
+        *p++ = static_cast<std::uint8_t>(value);
+    }
+    return p;
+}
+
+template <typename T, std::size_t N>
 const std::uint8_t* getBytes(const std::uint8_t* p, std::array<T, N>& values) {
     for (T& value : values) {
         value = static_cast<T>(*p++);
@@ -24,37 +28,22 @@ const std::uint8_t* getBytes(const std::uint8_t* p, std::array<T, N>& values) {
 
 }  // namespace
 
-// Field by field in the record's order; on a little-endian host the fields' memory already is
-// their encoding, so whole arrays are copied at once.
-template <typename T, std::size_t N>
-std::uint8_t* putField(std::uint8_t* p, const std::array<T, N>& values) {
-    if constexpr (std::endian::native == std::endian::little || sizeof(T) == 1) {
-        std::memcpy(p, values.data(), sizeof(T) * N);
-        return p + sizeof(T) * N;
-    } else if constexpr (std::is_same_v<T, float>) {
-        for (const float f : values)
-            p = putSingle(p, f);
-        return p;
-    } else {
-        for (const std::int16_t v : values)
-            p = putInt16(p, v);
-        return p;
-    }
-}
-
 void encodeTargetRecord(const TargetStepRecord& record, std::int16_t stepNumber,
                         std::span<std::uint8_t, kTargetRecordSize> out) {
     std::uint8_t* p = putInt16(out.data(), stepNumber);
-    p = putField(p, record.duration);
-    p = putField(p, record.freq);
-    p = putField(p, record.slotFlags);
-    p = putField(p, record.level);
-    p = putField(p, record.auxA);
-    p = putField(p, record.auxB);
-    p = putField(p, record.toneKind);
-    p = putField(p, record.toneOn);
-    p = putField(p, record.pitch);
-    p = putField(p, record.toneLevel);
+    p = putBytes(p, record.duration);
+    for (const float f : record.freq)
+        p = putSingle(p, f);
+    p = putBytes(p, record.slotFlags);
+    p = putBytes(p, record.level);
+    p = putBytes(p, record.auxA);
+    p = putBytes(p, record.auxB);
+    p = putBytes(p, record.toneKind);
+    for (const std::int16_t b : record.toneOn)
+        p = putInt16(p, b);
+    for (const float f : record.pitch)
+        p = putSingle(p, f);
+    p = putBytes(p, record.toneLevel);
     p = putInt16(p, record.enableFlag);
     putInt16(p, record.modeBits);
 }
