@@ -217,7 +217,9 @@ TEST_F(Driver, EachDistinctStepErrorIsShownOnceAndCounted) {
                 total += expected[i].count;
             }
             EXPECT_EQ(outcome.errorCount(), total);
-            if (bytes == damaged) EXPECT_GT(total, 10 * static_cast<int>(expected.size()));
+            if (bytes == damaged) {
+                EXPECT_GT(total, 10 * static_cast<int>(expected.size()));
+            }
         }
     }
     EXPECT_EQ(state.lastAnswer, kAnswerOk);
