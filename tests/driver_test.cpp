@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "driver.h"
 #include "file_io.h"
@@ -178,18 +179,51 @@ TEST_F(Driver, SourcesThatCannotBeReadAreReportedOnceAndWriteNothing) {
     EXPECT_EQ(readBytes(dir / "Same.OSw").size(), kSourceRecordSize);
 }
 
-TEST_F(Driver, StepErrorsAreShownAndTheRunGoesOn) {
-    writeBytes(dir / "Odd.ZS2", samples::buildSession("step duration=___30.0\n"
-                                                      "step start=10,16,20,0,150\n"
-                                                      "step duration=1:00.0\n"));
-    const SessionOutcome outcome = convert(dir / "Odd.ZS2");
-    EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted);
-    EXPECT_EQ(outcome.steps, 3);
-    std::vector<std::string> texts;
-    for (const Message& m : host.messages)
-        texts.push_back(m.text);
-    EXPECT_EQ(texts, (std::vector<std::string>{"Invalid procedure call or argument", "Overflow",
-                                               "Overflow"}));
+// A damaged session must not flood the user: each distinct error of its steps is shown once, as
+// it first comes, and counted; the bytes written are those of the whole conversion.
+TEST_F(Driver, EachDistinctStepErrorIsShownOnceAndCounted) {
+    std::mt19937 random(11);
+    std::vector<std::uint8_t> damaged(2000 * kSourceRecordSize);
+    for (auto& byte : damaged)
+        byte = static_cast<std::uint8_t>(random());
+    const std::vector<std::vector<std::uint8_t>> sessions = {
+        samples::buildSession("step duration=___30.0\nstep start=10,16,20,0,150\n"
+                              "step duration=1:00.0\n"),
+        damaged,
+        samples::buildSession("step\n"),
+    };
+    for (const auto& bytes : sessions) {
+        std::vector<ErrorTally> expected;
+        const ConversionResult result = convertSession(bytes, state.ramp, [&](int number) {
+            for (ErrorTally& tally : expected)
+                if (tally.number == number) return void(++tally.count);
+            expected.push_back({number, describeError(number), 1});
+        });
+        writeBytes(dir / "S.ZS2", bytes);
+        host.messages.clear();
+        // Twice, as two entries of an album: each conversion shows its own first messages.
+        for (int run = 0; run < 2; ++run) {
+            const std::size_t before = host.messages.size();
+            const SessionOutcome outcome = convert(dir / "S.ZS2");
+            EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted);
+            EXPECT_EQ(readBytes(dir / "S.OSw"), result.target);
+            ASSERT_EQ(outcome.stepErrors.size(), expected.size());
+            ASSERT_EQ(host.messages.size() - before, expected.size());
+            int total = 0;
+            for (std::size_t i = 0; i < expected.size(); ++i) {
+                EXPECT_EQ(host.messages[before + i].text, expected[i].description);
+                EXPECT_EQ(host.messages[before + i].kind, MessageKind::StepError);
+                EXPECT_EQ(outcome.stepErrors[i].number, expected[i].number);
+                EXPECT_EQ(outcome.stepErrors[i].description, expected[i].description);
+                EXPECT_EQ(outcome.stepErrors[i].count, expected[i].count);
+                total += expected[i].count;
+            }
+            EXPECT_EQ(outcome.errorCount(), total);
+            if (bytes == damaged) {
+                EXPECT_GT(total, 10 * static_cast<int>(expected.size()));
+            }
+        }
+    }
     EXPECT_EQ(state.lastAnswer, kAnswerOk);
 }
 

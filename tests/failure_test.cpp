@@ -6,6 +6,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -116,17 +117,78 @@ TEST_F(Failures, PipesAndDevicesAreRefusedWithoutWaiting) {
 #endif
 }
 
+// Run as an ordinary user (scripts/ci-as-user): root reads and writes past permissions.
 TEST_F(Failures, PermissionsOfARealUser) {
 #ifdef _WIN32
     GTEST_SKIP() << "Windows has no permission bits; its read-only attribute is tested above";
 #else
     if (geteuid() == 0) GTEST_SKIP() << "root reads and writes past permissions";
-    fs::permissions(dir / "A.ZS2", fs::perms::none);
-    expectRefused(convert(dir / "A.ZS2"), kPermissionDenied, dir / "A.ZS2");
-    fs::permissions(dir / "A.ZS2", fs::perms::owner_read);
-    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    expectRefused(convert(dir / "A.ZS2"), kPermissionDenied, dir / "A.OSw");
+    using P = fs::perms;
+    struct Row {
+        const char* what;
+        P source;
+        P folder;
+        int number;  // 0: converts
+        bool aboutSource;
+    };
+    const Row rows[] = {
+        {"source unreadable", P::none, P::owner_all, kPermissionDenied, true},
+        {"folder not writable", P::owner_read, P::owner_read | P::owner_exec, kPermissionDenied,
+         false},
+        {"folder not enterable", P::owner_read, P::owner_read | P::owner_write, kPermissionDenied,
+         true},
+        {"folder enterable, not listable", P::owner_read, P::owner_write | P::owner_exec, 0, false},
+    };
+    const fs::path folder = dir.path() / "in";
+    for (const Row& row : rows) {
+        fs::create_directories(folder);
+        writeBytes(folder / "A.ZS2", samples::buildSession("step\n"));
+        writeBytes(folder / "A.OSw", kOldTarget);
+        fs::permissions(folder / "A.ZS2", row.source);
+        fs::permissions(folder, row.folder);
+        const SessionOutcome outcome = convert(folder / "A.ZS2");
+        fs::permissions(folder, P::owner_all);
+        fs::permissions(folder / "A.ZS2", P::owner_all);
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder))
+            names.push_back(entry.path().filename());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"A.OSw", "A.ZS2"})) << row.what;
+        if (row.number == 0) {
+            EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted) << row.what;
+            EXPECT_NE(readBytes(folder / "A.OSw"), kOldTarget) << row.what;
+        } else {
+            EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed) << row.what;
+            ASSERT_EQ(host.messages.size(), 1U) << row.what;
+            EXPECT_EQ(host.messages[0].text,
+                      describeError(row.number) + "\r\n" +
+                          (folder / (row.aboutSource ? "A.ZS2" : "A.OSw")).string())
+                << row.what;
+            EXPECT_EQ(readBytes(folder / "A.OSw"), kOldTarget) << row.what;
+        }
+        fs::remove_all(folder);
+    }
 #endif
+}
+
+// The system itself refuses the final rename (here: the target became a folder meanwhile).
+TEST_F(Failures, ARenameRefusedByTheSystemLeavesNothingBehind) {
+    static std::string s_target;
+    s_target = dir / "A.OSw";
+    setFileFaultHook([](const char* operation, const std::string&) {
+        if (std::string(operation) == "rename") {
+            fs::remove(s_target);
+            fs::create_directories(s_target);
+            writeBytes(s_target + "/inside", kOldTarget);
+        }
+        return 0;
+    });
+    const SessionOutcome outcome = convert(dir / "A.ZS2");
+    EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed);
+    ASSERT_EQ(host.messages.size(), 1U);
+    EXPECT_EQ(host.messages[0].text, "Path/File access error\r\n" + s_target);
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
+    EXPECT_EQ(readBytes(s_target + "/inside"), kOldTarget);
 }
 
 // A small file system of its own: really full, then really read-only.

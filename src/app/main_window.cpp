@@ -127,7 +127,6 @@ class MainWindow::CommandHost : public Host {
         }
         const std::int32_t answer = m_dialogs.showMessage(message);
         if (message.kind == MessageKind::Error) {
-            ++m_errors;
             m_reason = QString::fromStdString(message.text).section(QLatin1String("\r\n"), 0, 0);
         } else if (message.kind == MessageKind::SessionNotFound && m_entryOpen) {
             m_entryOpen = false;
@@ -153,7 +152,6 @@ class MainWindow::CommandHost : public Host {
     }
 
     void beginSession() {
-        m_errors = 0;
         m_reason.clear();
     }
     // The row of a session conversion that was not cancelled.
@@ -164,8 +162,7 @@ class MainWindow::CommandHost : public Host {
             case SessionOutcome::Status::Converted:
                 row.steps = outcome.steps;
                 row.playingTenths = targetPlayingTenths(row.targetPath);
-                // Every message of a converted session came from one of its steps.
-                row.errors = m_errors;
+                row.errors = outcome.errorCount();
                 break;
             case SessionOutcome::Status::Rejected:
                 row.outcome = ConversionRow::Outcome::NotConverted;
@@ -197,7 +194,6 @@ class MainWindow::CommandHost : public Host {
     QString m_answer;
     QString m_entry;
     bool m_entryOpen = false;
-    int m_errors = 0;
     QString m_reason;
     ConversionRow m_lastRow;
 };

@@ -1,6 +1,7 @@
 // z2o-convert: converts sessions (and, with --album, every session an album lists) from the
 // command line, exactly as the window would with the same settings.
 #include <charconv>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -27,6 +28,27 @@ constexpr const char* kUsage =
     "\"ALBUM: N converted, M failed\". Problems go to standard error.\n"
     "Exit status: 0 all converted, 1 a session failed or reported an error, 2 bad usage.\n";
 
+volatile std::sig_atomic_t g_signal = 0;
+
+// SIGINT and SIGTERM end the run between files or parts of a file, never in the middle of
+// putting a target in place.
+extern "C" void onSignal(int number) {
+    g_signal = number;
+}
+
+void handleSignals() {
+#ifdef _WIN32
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+#else
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+#endif
+}
+
 // Answers every question as a user who wants the batch to go on would, and reports on
 // standard error what the window would show.
 class CliHost : public z2o::Host {
@@ -41,7 +63,7 @@ class CliHost : public z2o::Host {
         ++problems;
         const std::string& subject = label.empty() ? message.subject : label;
         if (message.kind == z2o::MessageKind::SessionNotFound) {
-            std::cerr << "z2o-convert: " << subject << ": could not be found\n";
+            report("z2o-convert: " + subject + ": could not be found", false);
             return z2o::kAnswerOk;
         }
         std::string text;
@@ -55,11 +77,28 @@ class CliHost : public z2o::Host {
             }
             start = end + 2;
         }
-        std::cerr << "z2o-convert: " << subject << ": " << text << '\n';
+        report("z2o-convert: " + subject + ": " + text,
+               message.kind == z2o::MessageKind::StepError);
         return z2o::kAnswerOk;
     }
 
-    bool processEvents() override { return true; }
+    // A step error is printed once the session is done, with how often it came; what follows it
+    // in the same session waits too, so that the lines keep their order.
+    void sessionDone(const z2o::SessionOutcome& outcome) override {
+        std::size_t step = 0;
+        for (const Pending& line : m_pending) {
+            std::cerr << line.text;
+            if (line.stepError && step < outcome.stepErrors.size()) {
+                const int count = outcome.stepErrors[step++].count;
+                if (count > 1) std::cerr << " (" << count << " times)";
+            }
+            std::cerr << '\n';
+        }
+        m_pending.clear();
+    }
+
+    // False once the user asked the program to end: the current file is then abandoned.
+    bool processEvents() override { return g_signal == 0; }
 
     void albumSessionDone(const std::string& sourcePath,
                           const z2o::SessionOutcome& outcome) override {
@@ -77,7 +116,20 @@ class CliHost : public z2o::Host {
     int problems = 0;
 
   private:
+    struct Pending {
+        std::string text;
+        bool stepError;
+    };
+    void report(std::string text, bool stepError) {
+        if (stepError || !m_pending.empty()) {
+            m_pending.push_back({std::move(text), stepError});
+        } else {
+            std::cerr << text << '\n';
+        }
+    }
+
     std::string m_nextPick;
+    std::vector<Pending> m_pending;
 };
 
 int usageError(const std::string& reason) {
@@ -142,8 +194,10 @@ int main(int argc, char** argv) {
     if (jobs.empty()) return usageError("no session or album given");
 
     CliHost host;
+    handleSignals();
     bool failed = false;
     for (const Job& job : jobs) {
+        if (g_signal != 0) break;
         host.problems = 0;
         host.pickNext(job.path);
         if (job.album) {
@@ -162,5 +216,6 @@ int main(int argc, char** argv) {
         std::cout.flush();
         failed = failed || host.problems > 0;
     }
+    if (g_signal != 0) return 128 + g_signal;
     return failed ? 1 : 0;
 }

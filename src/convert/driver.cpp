@@ -1,5 +1,6 @@
 #include "driver.h"
 
+#include <array>
 #include <filesystem>
 #include <vector>
 
@@ -29,6 +30,22 @@ void CommandHandler::raise(const RunError& error) {
         default:
             show({error.description, Buttons::Ok, {}, MessageKind::Error, m_state.sourcePath});
     }
+}
+
+void CommandHandler::raiseStepError(int number) {
+    for (ErrorTally& tally : stepErrors) {
+        if (tally.number == number) {
+            ++tally.count;
+            errorNumber = number;
+            errorText = tally.description;
+            return;
+        }
+    }
+    const RunError error = runError(number);
+    stepErrors.push_back({number, error.description, 1});
+    errorNumber = number;
+    errorText = error.description;
+    show({error.description, Buttons::Ok, {}, MessageKind::StepError, m_state.sourcePath});
 }
 
 void CommandHandler::fail(const RunError& error, const std::string& path) {
@@ -91,6 +108,8 @@ SessionOutcome runSessionConversion(ProgramState& state, Host& host) {
     SessionOutcome outcome;
     const auto finish = [&](SessionOutcome::Status status) {
         outcome.status = status;
+        outcome.stepErrors = std::move(handler.stepErrors);
+        host.sessionDone(outcome);
         return outcome;
     };
 
@@ -130,23 +149,46 @@ SessionOutcome runSessionConversion(ProgramState& state, Host& host) {
         handler.fail(runError(kPathFileAccessError), outcome.targetPath);
         return finish(SessionOutcome::Status::Failed);
     }
-    std::vector<std::uint8_t> bytes;
-    if (const auto error = source.readAll(bytes)) {
-        handler.fail(*error, sourcePath);
-        return finish(SessionOutcome::Status::Failed);
-    }
-
-    const ConversionResult result =
-        convertSession(bytes, state.ramp, [&handler](int number) { handler.raise(number); });
-    if (result.tooManySteps) {
-        handler.fail(runError(kOverflow), sourcePath);
-        return finish(SessionOutcome::Status::Failed);
-    }
-    if (const auto error = replaceFile(outcome.targetPath, result.target)) {
+    TargetFile target;
+    if (const auto error = target.create(outcome.targetPath)) {
         handler.fail(*error, outcome.targetPath);
         return finish(SessionOutcome::Status::Failed);
     }
-    outcome.steps = result.steps;
+
+    // The records stream from the source through the converter's buffer into the target, so
+    // memory stays the same for any session; the target is put in place only once complete.
+    std::optional<RunError> writeError;
+    const auto write = [&](std::span<const std::uint8_t> bytes) {
+        writeError = target.write(bytes);
+        return !writeError;
+    };
+    const auto raise = [&handler](int number) { handler.raiseStepError(number); };
+    SessionConverter converter(state.ramp, raise, write);
+    std::array<std::uint8_t, 1456 * kSourceRecordSize> chunk;  // 64 KiB of whole records
+    for (;;) {
+        std::size_t got = 0;
+        if (const auto error = source.readNext(chunk, got)) {
+            handler.fail(*error, sourcePath);
+            return finish(SessionOutcome::Status::Failed);
+        }
+        if (got == 0) break;
+        if (!converter.add(std::span(chunk).first(got))) break;
+        // Between parts the program may be told to end: the target is then abandoned.
+        if (got == chunk.size() && source.size() > chunk.size() && !host.processEvents()) {
+            return finish(SessionOutcome::Status::Cancelled);
+        }
+    }
+    if (!converter.tooManySteps() && !writeError) converter.finish();
+    if (converter.tooManySteps()) {
+        handler.fail(runError(kOverflow), sourcePath);
+        return finish(SessionOutcome::Status::Failed);
+    }
+    if (!writeError) writeError = target.commit();
+    if (writeError) {
+        handler.fail(*writeError, outcome.targetPath);
+        return finish(SessionOutcome::Status::Failed);
+    }
+    outcome.steps = converter.steps();
     return finish(SessionOutcome::Status::Converted);
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "errors.h"
 #include "host.h"
@@ -26,6 +27,10 @@ class CommandHandler {
     void raise(int number) { raise(runError(number)); }
     void raise(const RunError& error);
 
+    // An error of a single step: only the first of each number in this command is shown, the
+    // rest are counted in `stepErrors`, so that a damaged file cannot flood the user.
+    void raiseStepError(int number);
+
     // A failure that ends the run (a file that cannot be read or written, a count that would
     // overflow). It is always shown, with the file it concerns, whatever its number.
     void fail(const RunError& error, const std::string& path);
@@ -37,6 +42,7 @@ class CommandHandler {
     bool checkingSession = false;  // set while an album entry is tested for existence
     int errorNumber = 0;
     std::string errorText;
+    std::vector<ErrorTally> stepErrors;
 
   private:
     ProgramState& m_state;

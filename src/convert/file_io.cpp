@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <random>
@@ -19,6 +20,7 @@
 
 #include <climits>
 #else
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -120,6 +122,8 @@ int errnoFor(DWORD error) {
 }
 #endif
 
+// ---- The operating system's part of writing a target, kept together ----
+
 int syncFile(std::FILE* file) {
 #ifdef _WIN32
     return _commit(_fileno(file));
@@ -127,6 +131,49 @@ int syncFile(std::FILE* file) {
     return fsync(fileno(file));
 #endif
 }
+
+// Makes a rename in `folder` durable. Best effort: the new file is in place whatever this says,
+// and some file systems refuse to sync a folder.
+void syncFolder(const fs::path& folder) {
+#ifndef _WIN32
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+#else
+    (void)folder;
+#endif
+}
+
+#ifdef O_TMPFILE
+// A file without a name in `folder`, so that a process killed while writing it leaves nothing.
+// Null with errno set; EOPNOTSUPP, EISDIR or EINVAL say the system or file system has none.
+std::FILE* openUnnamedIn(const fs::path& folder) {
+    const int fd =
+        ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    std::FILE* file = ::fdopen(fd, "wb");
+    if (!file) ::close(fd);
+    return file;
+}
+
+bool unnamedRefused(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+// Gives the unnamed file a name; 0 or the errno value. Linking cannot replace a file.
+int linkUnnamed(std::FILE* file, const std::string& name) {
+    char self[64];
+    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fileno(file));
+    if (::linkat(AT_FDCWD, self, AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    if (errno != ENOENT || ::access("/proc/self/fd", F_OK) == 0) return errno;
+    // Without /proc; this way needs a privilege that ordinary users may lack.
+    return ::linkat(fileno(file), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+}
+#endif
+
+// ---- end of the operating system's part ----
 
 }  // namespace
 
@@ -291,52 +338,145 @@ std::optional<RunError> SourceFile::readAll(std::vector<std::uint8_t>& bytes) {
     return std::nullopt;
 }
 
-std::optional<RunError> replaceFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+std::optional<RunError> SourceFile::readNext(std::span<std::uint8_t> buffer, std::size_t& got) {
+    got = 0;
+    const auto want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), m_size - m_read));
+    if (want == 0) {
+        if (std::fgetc(m_file) != EOF) return runError(kDeviceIoError);
+        if (std::ferror(m_file)) return failureFor(lastError(), {});
+        return std::nullopt;
+    }
+    got = std::fread(buffer.data(), 1, want, m_file);
+    if (std::ferror(m_file)) return failureFor(lastError(), {});
+    if (got != want) return runError(kDeviceIoError);
+    m_read += got;
+    return std::nullopt;
+}
+
+TargetFile::~TargetFile() {
+    abandon();
+}
+
+void TargetFile::abandon() {
+    if (m_file) std::fclose(m_file);
+    m_file = nullptr;
+    std::error_code ec;
+    if (!m_temporary.empty()) fs::remove(toPath(m_temporary), ec);
+    m_temporary.clear();
+}
+
+std::optional<RunError> TargetFile::failed(int error) {
+    abandon();
+    return failureFor(error, m_path);
+}
+
+std::optional<RunError> TargetFile::create(const std::string& path) {
+    abandon();
+    m_path = path;
     if (path.find('\0') != std::string::npos) return runError(kBadFileName);
     const fs::path target = toPath(path);
     std::error_code ec;
     const fs::file_status existing = fs::status(target, ec);
-    const bool replacing = fs::exists(existing);
-    if (replacing) {
+    m_replacing = fs::exists(existing);
+    if (m_replacing) {
         if (fs::is_directory(existing)) return runError(kPathFileAccessError);
         // Renaming would succeed over a read-only file; its owner made it read-only to keep it.
         if ((existing.permissions() & fs::perms::owner_write) == fs::perms::none) {
             return runError(kPermissionDenied);
         }
+        m_permissions = static_cast<unsigned>(existing.permissions());
     }
 
-    std::string temporary;
-    std::FILE* file = nullptr;
-    for (int attempt = 0; attempt < 100 && !file; ++attempt) {
-        temporary = temporaryNameBeside(target);
-        if (const int fault = injectedFault("create", temporary)) return failureFor(fault, path);
-        file = createNewFile(temporary);
-        if (!file && errno != EEXIST) return failureFor(lastError(), path);
+#ifdef O_TMPFILE
+    if (const int fault = injectedFault("create", fromPath(target.parent_path())))
+        return failureFor(fault, path);
+    m_file = openUnnamedIn(target.parent_path());
+    if (m_file) return std::nullopt;
+    if (!unnamedRefused(errno)) return failureFor(lastError(), path);
+#endif
+    for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
+        m_temporary = temporaryNameBeside(target);
+        if (const int fault = injectedFault("create", m_temporary)) {
+            m_temporary.clear();
+            return failureFor(fault, path);
+        }
+        m_file = createNewFile(m_temporary);
+        if (!m_file && errno != EEXIST) {
+            m_temporary.clear();
+            return failureFor(lastError(), path);
+        }
     }
-    if (!file) return runError(kPathFileAccessError);
-
-    errno = 0;
-    int error = injectedFault("write", temporary);
-    if (!error && !bytes.empty() &&
-        std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
-        error = lastError();
-    }
-    if (!error && std::fflush(file) != 0) error = lastError();
-    if (!error) error = injectedFault("sync", temporary);
-    if (!error && syncFile(file) != 0) error = lastError();
-    if (std::fclose(file) != 0 && !error) error = lastError();
-    if (!error && replacing) {
-        fs::permissions(toPath(temporary), existing.permissions(), ec);
-    }
-    if (!error) error = injectedFault("rename", temporary);
-    if (!error) {
-        if (!renameOver(temporary, path)) error = lastError();
-    }
-    if (error) {
-        fs::remove(toPath(temporary), ec);
-        return failureFor(error, path);
+    if (!m_file) {
+        m_temporary.clear();
+        return runError(kPathFileAccessError);
     }
     return std::nullopt;
+}
+
+std::optional<RunError> TargetFile::write(std::span<const std::uint8_t> bytes) {
+    if (!m_file) return runError(kPathFileAccessError);
+    errno = 0;
+    if (const int fault = injectedFault("write", m_temporary.empty() ? m_path : m_temporary))
+        return failed(fault);
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), m_file) != bytes.size())
+        return failed(lastError());
+    return std::nullopt;
+}
+
+std::optional<RunError> TargetFile::commit() {
+    if (!m_file) return runError(kPathFileAccessError);
+    const std::string named = m_temporary.empty() ? m_path : m_temporary;
+    errno = 0;
+    if (std::fflush(m_file) != 0) return failed(lastError());
+    if (const int fault = injectedFault("sync", named)) return failed(fault);
+    if (syncFile(m_file) != 0) return failed(lastError());
+    const fs::path target = toPath(m_path);
+    std::error_code ec;
+    if (const int fault = injectedFault("rename", named)) return failed(fault);
+
+    if (!m_temporary.empty()) {
+        if (std::fclose(m_file) != 0) {
+            m_file = nullptr;
+            return failed(lastError());
+        }
+        m_file = nullptr;
+        if (m_replacing) fs::permissions(toPath(m_temporary), fs::perms(m_permissions), ec);
+        if (!renameOver(m_temporary, m_path)) return failed(lastError());
+        m_temporary.clear();
+    }
+#ifdef O_TMPFILE
+    else {
+        if (m_replacing) ::fchmod(fileno(m_file), static_cast<mode_t>(m_permissions));
+        // A new target takes its name at once; one to replace goes by a temporary name, renamed
+        // over it, which a kill can leave behind only in the instant between the two.
+        int error = m_replacing ? EEXIST : linkUnnamed(m_file, m_path);
+        for (int attempt = 0; error == EEXIST && attempt < 100; ++attempt) {
+            m_temporary = temporaryNameBeside(target);
+            error = linkUnnamed(m_file, m_temporary);
+            if (error == EEXIST) m_temporary.clear();
+        }
+        if (error) {
+            m_temporary.clear();
+            return failed(error);
+        }
+        if (!m_temporary.empty()) {
+            if (!renameOver(m_temporary, m_path)) return failed(lastError());
+            m_temporary.clear();
+        }
+        std::fclose(m_file);  // synced and in place: nothing a late close could lose
+        m_file = nullptr;
+    }
+#endif
+    syncFolder(target.parent_path());
+    return std::nullopt;
+}
+
+std::optional<RunError> replaceFile(const std::string& path, std::span<const std::uint8_t> bytes) {
+    TargetFile file;
+    if (auto error = file.create(path)) return error;
+    if (auto error = file.write(bytes)) return error;
+    return file.commit();
 }
 
 }  // namespace z2o

@@ -1,4 +1,4 @@
-// Plain file I/O of a conversion: one read of a source, one commit-or-nothing write of a target.
+// Plain file I/O of a conversion: a source read in chunks, a target written commit-or-nothing.
 #pragma once
 
 #include <cstdint>
@@ -64,10 +64,41 @@ class SourceFile {
     std::uint64_t size() const { return m_size; }
     // Reads the whole file in one go; a file that changed its length meanwhile is an I/O error.
     std::optional<RunError> readAll(std::vector<std::uint8_t>& bytes);
+    // Reads the next part of the file into `buffer`, as much as fits and is left; `got` is 0 at
+    // the end. A file that changed its length meanwhile is an I/O error.
+    std::optional<RunError> readNext(std::span<std::uint8_t> buffer, std::size_t& got);
 
   private:
     std::FILE* m_file = nullptr;
     std::uint64_t m_size = 0;
+    std::uint64_t m_read = 0;
+};
+
+// A target written in parts and put in place only when complete: until `commit` succeeds, an
+// existing file at `path` stays exactly as it was, and a failure, an abandoned write or a killed
+// process leaves nothing behind (where the system has unnamed files; elsewhere a killed process
+// can leave a hidden temporary file beside the target).
+class TargetFile {
+  public:
+    TargetFile() = default;
+    TargetFile(const TargetFile&) = delete;
+    TargetFile& operator=(const TargetFile&) = delete;
+    ~TargetFile();  // abandons an uncommitted file
+
+    std::optional<RunError> create(const std::string& path);
+    std::optional<RunError> write(std::span<const std::uint8_t> bytes);
+    // Syncs the file, moves it over the target and syncs the folder so the new name lasts too.
+    std::optional<RunError> commit();
+    void abandon();
+
+  private:
+    std::optional<RunError> failed(int error);
+
+    std::string m_path;
+    std::string m_temporary;  // the named temporary file; empty while the file has no name
+    std::FILE* m_file = nullptr;
+    bool m_replacing = false;
+    unsigned m_permissions = 0;  // those of the file replaced
 };
 
 // Writes `bytes` to a new, uniquely named file beside `path` and moves it over `path` only once

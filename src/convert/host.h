@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "segments.h"
 
@@ -37,7 +38,8 @@ struct PickedFile {
 enum class Buttons { Ok, OkCancel };
 
 // Lets a front end word a message its own way; the text stays what the window shows.
-enum class MessageKind { Error, Incompatible, SessionNotFound };
+// StepError: the first of its kind among the errors of single steps in one session conversion.
+enum class MessageKind { Error, Incompatible, SessionNotFound, StepError };
 
 struct Message {
     std::string text;  // lines joined by CR LF
@@ -47,11 +49,27 @@ struct Message {
     std::string subject;  // the file the message is about
 };
 
+// How often one error of single steps was raised in a session conversion.
+struct ErrorTally {
+    int number = 0;
+    std::string description;
+    int count = 0;
+};
+
 struct SessionOutcome {
     enum class Status { Cancelled, Rejected, Failed, Converted };
     Status status = Status::Cancelled;
     std::string targetPath;
     int steps = 0;
+    // Each distinct error of single steps, in the order they first came; only the first of each
+    // was shown.
+    std::vector<ErrorTally> stepErrors;
+    int errorCount() const {
+        int total = 0;
+        for (const ErrorTally& tally : stepErrors)
+            total += tally.count;
+        return total;
+    }
 };
 
 class Host {
@@ -71,6 +89,8 @@ class Host {
     // end may show it or not.
     virtual void albumProgress(int /*index*/, int /*count*/, const std::string& /*sourcePath*/) {}
     virtual void albumSessionDone(const std::string& /*sourcePath*/, const SessionOutcome&) {}
+    // Told as every session conversion ends, whatever its status, before anything else is shown.
+    virtual void sessionDone(const SessionOutcome&) {}
 };
 
 // What the commands share for the run of the program; never saved.

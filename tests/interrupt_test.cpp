@@ -1,0 +1,143 @@
+// z2o-convert under damage and interruption: one line for each distinct error, and a killed or
+// interrupted run leaves the target old or new and nothing else in the folder.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include "session.h"
+#include "session_builder.h"
+#include "test_support.h"
+
+namespace z2o {
+namespace {
+
+struct Child {
+    pid_t pid;
+    std::string out;
+    std::string err;
+};
+
+// Starts the tool with its output in `logs`, away from the folder under test.
+Child start(const TempDir& logs, const std::vector<std::string>& args) {
+    Child run{0, logs / "out", logs / "err"};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, run.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, run.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    std::vector<char*> argv{const_cast<char*>(Z2O_CONVERT)};
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    EXPECT_EQ(posix_spawn(&run.pid, Z2O_CONVERT, &actions, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&actions);
+    return run;
+}
+
+int waitFor(const Child& run) {
+    int status = 0;
+    waitpid(run.pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::string text(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+TEST(Interrupt, EachDistinctErrorIsPrintedOnceWithItsCount) {
+    TempDir dir;
+    TempDir logs;
+    std::mt19937 random(7);
+    std::vector<std::uint8_t> damaged(2000 * kSourceRecordSize);
+    for (auto& byte : damaged)
+        byte = static_cast<std::uint8_t>(random());
+    writeBytes(dir / "D.ZS2", damaged);
+    std::vector<std::pair<int, int>> tallies;  // number, count, in order of first occurrence
+    const ConversionResult result = convertSession(damaged, {}, [&](int number) {
+        for (auto& [n, count] : tallies)
+            if (n == number) return void(++count);
+        tallies.emplace_back(number, 1);
+    });
+    std::string expected;
+    for (const auto& [number, count] : tallies) {
+        expected += "z2o-convert: " + (dir / "D.ZS2") + ": " + describeError(number);
+        if (count > 1) expected += " (" + std::to_string(count) + " times)";
+        expected += '\n';
+    }
+    const Child run = start(logs, {dir / "D.ZS2"});
+    EXPECT_EQ(waitFor(run), 1);
+    EXPECT_EQ(text(run.err), expected);
+    EXPECT_EQ(readBytes(dir / "D.OSw"), result.target);
+}
+
+// A session of 8,000 long steps with both ramps: about 3.5 MB to write, time enough to be hit.
+class KilledRuns : public ::testing::Test {
+  protected:
+    KilledRuns() {
+        writeBytes(dir / "L.ZS2", source);
+        writeBytes(dir / "L.OSw", kOld);
+    }
+    void expectOldOrNewAndNothingElse(const std::vector<std::string>& names) {
+        const std::vector<std::uint8_t> target = readBytes(dir / "L.OSw");
+        EXPECT_TRUE(target == kOld || target == converted);
+        EXPECT_EQ(dir.names(), names);
+    }
+
+    const std::vector<std::uint8_t> source = samples::buildSession(
+        "step duration=15:00.0 start=10,3,20,9,150 end=20,15,10,2,170 channel=0x7C "
+        "repeat=8000\n");
+    const std::vector<std::uint8_t> converted = convertSession(source, {}, [](int) {}).target;
+    const std::vector<std::uint8_t> kOld = std::vector<std::uint8_t>(777, 0x5A);
+    TempDir dir;
+    TempDir logs;
+};
+
+TEST_F(KilledRuns, SigkillAnywhereLeavesTheOldOrTheNewTarget) {
+    const auto begin = std::chrono::steady_clock::now();
+    EXPECT_EQ(waitFor(start(logs, {dir / "L.ZS2"})), 0);
+    const auto lasted = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - begin);
+    std::mt19937 random(3);
+    for (int run = 0; run < 30; ++run) {
+        writeBytes(dir / "L.OSw", kOld);
+        const Child started = start(logs, {dir / "L.ZS2"});
+        std::this_thread::sleep_for(std::chrono::microseconds(
+            std::uniform_int_distribution<long>(0, lasted.count() * 5 / 4)(random)));
+        kill(started.pid, SIGKILL);
+        waitFor(started);
+        expectOldOrNewAndNothingElse({"L.OSw", "L.ZS2"});
+    }
+}
+
+TEST_F(KilledRuns, SigintAndSigtermEndTheRunWithItsSummary) {
+    std::string album;
+    for (int i = 0; i < 40; ++i)
+        album += "L.ZS2\r\n";
+    writeBytes(dir / "A.ZA2", std::vector<std::uint8_t>(album.begin(), album.end()));
+    for (const int signal : {SIGINT, SIGTERM}) {
+        const Child run = start(logs, {"--album", dir / "A.ZA2"});
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        kill(run.pid, signal);
+        EXPECT_EQ(waitFor(run), 128 + signal);
+        const std::string out = text(run.out);
+        EXPECT_NE(out.find((dir / "A.ZA2") + ": "), std::string::npos) << out;
+        EXPECT_EQ(out.find("40 converted"), std::string::npos);
+        expectOldOrNewAndNothingElse({"A.ZA2", "L.OSw", "L.ZS2"});
+    }
+}
+
+}  // namespace
+}  // namespace z2o
