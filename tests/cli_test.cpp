@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "file_io.h"
@@ -97,6 +98,32 @@ TEST(Cli, AlbumsReportMissingEntriesAndASummary) {
     EXPECT_EQ(missing.out, "Nowhere.ZA2: 0 converted, 0 failed\n");
     EXPECT_EQ(missing.err, "z2o-convert: " + (dir / "Nowhere.ZA2") + ": File not found " +
                                (dir / "Nowhere.ZA2") + "\n");
+}
+
+// A damaged file raises thousands of step errors: each distinct one is printed once.
+TEST(Cli, EachDistinctErrorIsPrintedOnceWithItsCount) {
+    TempDir dir;
+    std::mt19937 random(7);
+    std::vector<std::uint8_t> damaged(2000 * kSourceRecordSize);
+    for (auto& byte : damaged)
+        byte = static_cast<std::uint8_t>(random());
+    writeBytes(dir / "D.ZS2", damaged);
+    std::vector<std::pair<int, int>> tallies;  // number, count, in order of first occurrence
+    const ConversionResult result = convertSession(damaged, {}, [&](int number) {
+        for (auto& [n, count] : tallies)
+            if (n == number) return void(++count);
+        tallies.emplace_back(number, 1);
+    });
+    std::string expected;
+    for (const auto& [number, count] : tallies) {
+        expected += "z2o-convert: " + (dir / "D.ZS2") + ": " + describeError(number);
+        if (count > 1) expected += " (" + std::to_string(count) + " times)";
+        expected += '\n';
+    }
+    const CliRun run = cli(dir, {dir / "D.ZS2"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, expected);
+    EXPECT_EQ(readBytes(dir / "D.OSw"), result.target);
 }
 
 TEST(Cli, UsageErrorsExitWithTwo) {

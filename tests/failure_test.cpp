@@ -186,7 +186,12 @@ TEST_F(Failures, ARenameRefusedByTheSystemLeavesNothingBehind) {
     const SessionOutcome outcome = convert(dir / "A.ZS2");
     EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed);
     ASSERT_EQ(host.messages.size(), 1U);
-    EXPECT_EQ(host.messages[0].text, "Path/File access error\r\n" + s_target);
+#ifdef _WIN32
+    const std::string why = "Permission denied";  // what Windows answers for a folder in the way
+#else
+    const std::string why = "Path/File access error";
+#endif
+    EXPECT_EQ(host.messages[0].text, why + "\r\n" + s_target);
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
     EXPECT_EQ(readBytes(s_target + "/inside"), kOldTarget);
 }
