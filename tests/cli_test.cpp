@@ -27,8 +27,8 @@ std::string slurp(const std::string& path) {
 }
 
 // Runs the tool in `folder` with the given arguments (already quoted for the shell).
-CliRun cli(const TempDir& folder, const std::string& args) {
-    const std::string command = "cd '" + folder.path().string() + "' && '" Z2O_CONVERT "' " + args +
+CliRun cli(const TempDir& folder, const std::string& args, const std::string& tool = Z2O_CONVERT) {
+    const std::string command = "cd '" + folder.path().string() + "' && '" + tool + "' " + args +
                                 " >'" + (folder / ".out") + "' 2>'" + (folder / ".err") + "'";
     const int raw = std::system(command.c_str());
     CliRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp(folder / ".out"),
@@ -91,6 +91,11 @@ TEST(Cli, AlbumsReportMissingEntriesAndASummary) {
     writeBytes(dir / "Deep/B.ZS2", samples::buildSession("step\n"));
     const std::string album = "A.ZS2\r\nGone.ZS2\r\nDeep\\B.ZS2";
     writeBytes(dir / "Relax.ZA2", std::vector<std::uint8_t>(album.begin(), album.end()));
+    const CliRun dry = cli(dir, "--dry-run --album Relax.ZA2");
+    EXPECT_EQ(dry.status, 1);
+    EXPECT_EQ(dry.out, (dir / "A.ZS2") + " -> " + (dir / "A.OSw") + "\n" + (dir / "Deep/B.ZS2") +
+                           " -> " + (dir / "Deep/B.OSw") + "\n");
+    EXPECT_EQ(dry.err, "z2o-convert: " + (dir / "Gone.ZS2") + ": could not be found\n");
     const CliRun run = cli(dir, "--album Relax.ZA2 A.ZS2");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, (dir / "A.ZS2") + " -> " + (dir / "A.OSw") + " (1 steps)\n" +
@@ -107,6 +112,50 @@ TEST(Cli, AlbumsReportMissingEntriesAndASummary) {
     EXPECT_EQ(missing.out, "Nowhere.ZA2: 0 converted, 0 failed\n");
     EXPECT_EQ(missing.err, "z2o-convert: " + (dir / "Nowhere.ZA2") + ": File not found " +
                                (dir / "Nowhere.ZA2") + "\n");
+}
+
+TEST(Cli, FoldersAreWalkedInByteOrderOfTheirPaths) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const std::vector<std::uint8_t> session = samples::buildSession("step\n");
+    fs::create_directories(dir.path() / "lib/sub");
+    fs::create_directories(dir.path() / "lib/e.ZS2");
+    for (const char* name : {"lib/a.zs2", "lib/B.ZS2", "lib/sub/c.Zs2", "lib/d.txt",
+                             "lib/.X.OSw.0123456789abcdef.tmp", "lib/a.zs2.bak"}) {
+        writeBytes(dir / name, session);
+    }
+    fs::create_directory_symlink("..", dir.path() / "lib/sub/loop");
+    fs::create_symlink("sub/c.Zs2", dir.path() / "lib/link.ZS2");
+    const auto files = [&] {
+        return std::distance(fs::recursive_directory_iterator(dir.path()), {});
+    };
+    const auto before = files();
+    const std::string order[] = {"lib/B", "lib/a", "lib/link", "lib/sub/c"};
+    const std::string extension[] = {".ZS2", ".zs2", ".ZS2", ".Zs2"};
+    std::string listing, converted;
+    for (int i = 0; i < 4; ++i) {
+        listing += order[i] + extension[i] + " -> " + order[i] + ".OSw\n";
+        converted += order[i] + extension[i] + " -> " + order[i] + ".OSw (1 steps)\n";
+    }
+
+    const CliRun dry = cli(dir, "--dry-run lib");
+    EXPECT_EQ(dry.status, 0);
+    EXPECT_EQ(dry.out, listing);
+    EXPECT_EQ(dry.err, "");
+    EXPECT_EQ(files(), before);
+
+    const CliRun run = cli(dir, "lib");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, converted + "lib: 4 converted, 0 failed\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(files(), before + 4);
+    EXPECT_EQ(readBytes(dir / "lib/sub/c.OSw"), convertSession(session, {}, [](int) {}).target);
+
+    writeBytes(dir / "lib/sub/bad.ZS2", std::vector<std::uint8_t>(44, 0));
+    const CliRun quiet = cli(dir, "--quiet lib");
+    EXPECT_EQ(quiet.status, 1);
+    EXPECT_EQ(quiet.out, "lib: 4 converted, 1 failed\n");
+    EXPECT_NE(quiet.err.find("z2o-convert: lib/sub/bad.ZS2: Data in"), std::string::npos);
 }
 
 TEST(Cli, UsageErrorsExitWithTwo) {
