@@ -272,39 +272,54 @@ std::string totalText(std::int64_t tenths) {
     return out + buffer;
 }
 
-// What a file holds, each record as cells in the order of its kind's fields.
-struct Contents {
-    Kind kind = Kind::Source;
-    std::vector<std::vector<Cell>> records;
-    std::int64_t steps = 0;
-    std::int64_t playingTenths = 0;
-};
-
-Contents decode(Kind kind, std::span<const std::uint8_t> bytes) {
-    Contents contents;
-    contents.kind = kind;
-    if (kind == Kind::Target) {
-        const std::vector<z2o::TargetStepRecord> records = z2o::decodeTargetSession(bytes);
-        contents.records.resize(records.size());
-        for (std::size_t i = 0; i < records.size(); ++i)
-            targetCells(records[i], contents.records[i]);
-        contents.steps = static_cast<std::int64_t>(records.size());
-        contents.playingTenths = z2o::playingTenths(records);
-        return contents;
-    }
-    for (std::size_t at = 0; at + z2o::kSourceRecordSize <= bytes.size();
-         at += z2o::kSourceRecordSize) {
-        const z2o::SourceStepRecord record =
-            z2o::decodeSourceRecord(bytes.subspan(at).first<z2o::kSourceRecordSize>());
-        sourceCells(record, contents.records.emplace_back());
-        if (z2o::isStep(record)) {
-            ++contents.steps;
-            contents.playingTenths +=
-                z2o::parseDuration(std::string_view(record.duration.data(), 7)).tenths;
+// What a file holds. Records are turned into cells one at a time, as they are printed, so that a
+// long session never holds all its cells at once.
+class Contents {
+  public:
+    Contents(Kind kind, std::span<const std::uint8_t> bytes) : kind(kind), m_bytes(bytes) {
+        if (kind == Kind::Target) {
+            const std::vector<z2o::TargetStepRecord> records = z2o::decodeTargetSession(bytes);
+            count = records.size();
+            steps = static_cast<std::int64_t>(records.size());
+            playingTenths = z2o::playingTenths(records);
+            return;
+        }
+        count = bytes.size() / z2o::kSourceRecordSize;
+        for (std::size_t r = 0; r < count; ++r) {
+            const z2o::SourceStepRecord record = source(r);
+            if (!z2o::isStep(record)) continue;
+            ++steps;
+            playingTenths += z2o::parseDuration(std::string_view(record.duration.data(), 7)).tenths;
         }
     }
-    return contents;
-}
+
+    // The cells of record `r` (from 0), valid until the next call.
+    const std::vector<Cell>& cells(std::size_t r) {
+        if (kind == Kind::Source) {
+            sourceCells(source(r), m_cells);
+        } else {
+            const std::size_t at = r * z2o::kTargetRecordSize;
+            targetCells(
+                z2o::decodeTargetRecord(m_bytes.subspan(at).first<z2o::kTargetRecordSize>()),
+                m_cells);
+        }
+        return m_cells;
+    }
+
+    Kind kind;
+    std::size_t count = 0;
+    std::int64_t steps = 0;
+    std::int64_t playingTenths = 0;
+
+  private:
+    z2o::SourceStepRecord source(std::size_t r) const {
+        const std::size_t at = r * z2o::kSourceRecordSize;
+        return z2o::decodeSourceRecord(m_bytes.subspan(at).first<z2o::kSourceRecordSize>());
+    }
+
+    std::span<const std::uint8_t> m_bytes;
+    std::vector<Cell> m_cells;
+};
 
 std::span<const Field> fieldsOf(Kind kind) {
     if (kind == Kind::Source) return kSourceFields;
@@ -320,7 +335,7 @@ class Printer {
     explicit Printer(Format format) : m_format(format) {}
     ~Printer() { flush(); }
 
-    void print(const std::string& file, const Contents& contents) {
+    void print(const std::string& file, Contents& contents) {
         switch (m_format) {
             case Format::Table:
                 table(file, contents);
@@ -347,9 +362,9 @@ class Printer {
         if (m_out.size() > (1 << 20)) flush();
     }
 
-    void table(const std::string& file, const Contents& contents) {
+    void table(const std::string& file, Contents& contents) {
         const std::span<const Field> fields = fieldsOf(contents.kind);
-        std::vector<std::vector<std::string>> rows(contents.records.size() + 1);
+        std::vector<std::vector<std::string>> rows(contents.count + 1);
         rows[0].push_back("record");
         for (const Field& field : fields) {
             std::string header(field.name);
@@ -358,10 +373,10 @@ class Printer {
                 header.erase(at, 6);
             rows[0].push_back(header);
         }
-        for (std::size_t r = 0; r < contents.records.size(); ++r) {
+        for (std::size_t r = 0; r < contents.count; ++r) {
             std::vector<std::string>& row = rows[r + 1];
             row.push_back(std::to_string(r + 1));
-            const Cell* cell = contents.records[r].data();
+            const Cell* cell = contents.cells(r).data();
             for (const Field& field : fields) {
                 std::string& text = row.emplace_back();
                 for (int i = 0; i < field.cells; ++i) {
@@ -375,8 +390,8 @@ class Printer {
             for (std::size_t c = 0; c < row.size(); ++c)
                 widths[c] = std::max(widths[c], row[c].size());
         }
-        m_out += file + " (" + kindName(contents.kind) + ", " +
-                 std::to_string(contents.records.size()) + " records)\n";
+        m_out += file + " (" + kindName(contents.kind) + ", " + std::to_string(contents.count) +
+                 " records)\n";
         for (const auto& row : rows) {
             for (std::size_t c = 0; c < row.size(); ++c) {
                 if (c > 0) m_out += "  ";
@@ -393,7 +408,7 @@ class Printer {
                  totalText(contents.playingTenths) + "\n";
     }
 
-    void csv(const std::string& file, const Contents& contents) {
+    void csv(const std::string& file, Contents& contents) {
         // One header for each run of files of the same kind.
         if (!m_csvKind || *m_csvKind != contents.kind) {
             m_out += "file,record";
@@ -409,11 +424,11 @@ class Printer {
         }
         std::string fileCell;
         appendCsvText(fileCell, file);
-        for (std::size_t r = 0; r < contents.records.size(); ++r) {
+        for (std::size_t r = 0; r < contents.count; ++r) {
             m_out += fileCell;
             m_out += ',';
             appendInteger(m_out, static_cast<std::int64_t>(r + 1));
-            for (const Cell& cell : contents.records[r]) {
+            for (const Cell& cell : contents.cells(r)) {
                 m_out += ',';
                 appendCell(m_out, cell, Format::Csv);
             }
@@ -422,17 +437,17 @@ class Printer {
         }
     }
 
-    void json(const std::string& file, const Contents& contents) {
+    void json(const std::string& file, Contents& contents) {
         const std::span<const Field> fields = fieldsOf(contents.kind);
         m_out += "{\"file\":";
         appendJsonString(m_out, file, false);
         m_out += ",\"kind\":\"";
         m_out += kindName(contents.kind);
         m_out += "\",\"records\":[";
-        for (std::size_t r = 0; r < contents.records.size(); ++r) {
+        for (std::size_t r = 0; r < contents.count; ++r) {
             if (r > 0) m_out += ',';
             m_out += '{';
-            const Cell* cell = contents.records[r].data();
+            const Cell* cell = contents.cells(r).data();
             std::string_view group;
             for (std::size_t f = 0; f < fields.size(); ++f) {
                 std::string_view name = fields[f].name;
@@ -515,7 +530,8 @@ bool inspect(Printer& printer, const std::string& file) {
         problem(printer, file, error->description);
         return false;
     }
-    printer.print(file, decode(*kind, bytes));
+    Contents contents(*kind, bytes);
+    printer.print(file, contents);
     const std::size_t recordSize =
         *kind == Kind::Source ? z2o::kSourceRecordSize : z2o::kTargetRecordSize;
     if (const std::size_t rest = bytes.size() % recordSize; rest != 0) {
