@@ -102,9 +102,10 @@ class CliHost : public z2o::Host {
         std::cout << line << '\n';
     }
 
-    void summary(const std::string& line) {
+    void summary(const std::string& batch, const z2o::AlbumOutcome& outcome) {
         if (stdoutIsTerminal) clearProgress();
-        std::cout << line << '\n';
+        std::cout << batch << ": " << outcome.converted() << " converted, " << outcome.failed()
+                  << " failed\n";
     }
 
     std::string programFolder() override {
@@ -272,14 +273,10 @@ int main(int argc, char** argv) {
             dryRun(host, job);
         } else if (job.album) {
             host.label.clear();
-            const z2o::AlbumOutcome outcome = z2o::runAlbumConversion(state, host);
-            host.summary(job.path + ": " + std::to_string(outcome.converted()) + " converted, " +
-                         std::to_string(outcome.failed()) + " failed");
+            host.summary(job.path, z2o::runAlbumConversion(state, host));
         } else if (z2o::isFolder(job.path)) {
             host.label.clear();
-            const z2o::AlbumOutcome outcome = z2o::runFolderConversion(state, host, job.path);
-            host.summary(job.path + ": " + std::to_string(outcome.converted()) + " converted, " +
-                         std::to_string(outcome.failed()) + " failed");
+            host.summary(job.path, z2o::runFolderConversion(state, host, job.path));
         } else {
             host.label = job.path;
             host.albumProgress(++sessionIndex, sessionCount, job.path);
