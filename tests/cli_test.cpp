@@ -8,6 +8,7 @@
 #include "file_io.h"
 #include "session.h"
 #include "session_builder.h"
+#include "target_record.h"
 #include "test_support.h"
 
 namespace z2o {
@@ -23,8 +24,9 @@ std::string slurp(const std::string& path) {
 }
 
 // Runs the tool in `folder` with exactly these arguments.
-CliRun cli(const TempDir& folder, const std::vector<std::string>& args) {
-    return testing::runProgram(Z2O_CONVERT, args, fromPath(folder.path()));
+CliRun cli(const TempDir& folder, const std::vector<std::string>& args,
+           const std::string& tool = Z2O_CONVERT) {
+    return testing::runProgram(tool, args, fromPath(folder.path()));
 }
 
 TEST(Cli, ConvertsEachSessionAndReportsIt) {
@@ -82,6 +84,11 @@ TEST(Cli, AlbumsReportMissingEntriesAndASummary) {
     writeBytes(dir / "Deep/B.ZS2", samples::buildSession("step\n"));
     const std::string album = "A.ZS2\r\nGone.ZS2\r\nDeep\\B.ZS2";
     writeBytes(dir / "Relax.ZA2", std::vector<std::uint8_t>(album.begin(), album.end()));
+    const CliRun dry = cli(dir, {"--dry-run", "--album", "Relax.ZA2"});
+    EXPECT_EQ(dry.status, 1);
+    EXPECT_EQ(dry.out, (dir / "A.ZS2") + " -> " + (dir / "A.OSw") + "\n" + (dir / "Deep/B.ZS2") +
+                           " -> " + (dir / "Deep/B.OSw") + "\n");
+    EXPECT_EQ(dry.err, "z2o-convert: " + (dir / "Gone.ZS2") + ": could not be found\n");
     const CliRun run = cli(dir, {"--album", "Relax.ZA2", "A.ZS2"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, (dir / "A.ZS2") + " -> " + (dir / "A.OSw") + " (1 steps)\n" +
@@ -124,6 +131,136 @@ TEST(Cli, EachDistinctErrorIsPrintedOnceWithItsCount) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, expected);
     EXPECT_EQ(readBytes(dir / "D.OSw"), result.target);
+}
+
+TEST(Cli, FoldersAreWalkedInByteOrderOfTheirPaths) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    const std::vector<std::uint8_t> session = samples::buildSession("step\n");
+    fs::create_directories(dir.path() / "lib/sub");
+    fs::create_directories(dir.path() / "lib/e.ZS2");
+    for (const char* name : {"lib/a.zs2", "lib/B.ZS2", "lib/sub/c.Zs2", "lib/d.txt",
+                             "lib/.X.OSw.0123456789abcdef.tmp", "lib/a.zs2.bak"}) {
+        writeBytes(dir / name, session);
+    }
+    fs::create_directory_symlink("..", dir.path() / "lib/sub/loop");
+    fs::create_symlink("sub/c.Zs2", dir.path() / "lib/link.ZS2");
+    const auto files = [&] {
+        return std::distance(fs::recursive_directory_iterator(dir.path()), {});
+    };
+    const auto before = files();
+    const std::string order[] = {"lib/B", "lib/a", "lib/link", "lib/sub/c"};
+    const std::string extension[] = {".ZS2", ".zs2", ".ZS2", ".Zs2"};
+    std::string listing, converted;
+    for (int i = 0; i < 4; ++i) {
+        listing += order[i] + extension[i] + " -> " + order[i] + ".OSw\n";
+        converted += order[i] + extension[i] + " -> " + order[i] + ".OSw (1 steps)\n";
+    }
+
+    const CliRun dry = cli(dir, {"--dry-run", "lib"});
+    EXPECT_EQ(dry.status, 0);
+    EXPECT_EQ(dry.out, listing);
+    EXPECT_EQ(dry.err, "");
+    EXPECT_EQ(files(), before);
+
+    const CliRun run = cli(dir, {"lib"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, converted + "lib: 4 converted, 0 failed\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(files(), before + 4);
+    EXPECT_EQ(readBytes(dir / "lib/sub/c.OSw"), convertSession(session, {}, [](int) {}).target);
+
+    writeBytes(dir / "lib/sub/bad.ZS2", std::vector<std::uint8_t>(44, 0));
+    const CliRun quiet = cli(dir, {"--quiet", "lib"});
+    EXPECT_EQ(quiet.status, 1);
+    EXPECT_EQ(quiet.out, "lib: 4 converted, 1 failed\n");
+    EXPECT_NE(quiet.err.find("z2o-convert: lib/sub/bad.ZS2: Data in"), std::string::npos);
+}
+
+TEST(Inspect, ShowsEveryFieldInEachFormat) {
+    TempDir dir;
+    writeBytes(dir / "S.zs2", samples::buildSession("step channel=0x28 duration=_5:00.0\n"
+                                                    "step number=0 start=0.1,15,1e+38,0,-7\n"));
+    const CliRun csv = cli(dir, {"--format", "csv", "S.zs2"}, Z2O_INSPECT);
+    EXPECT_EQ(csv.status, 0);
+    EXPECT_EQ(
+        csv.out,
+        "file,record,step,stepNumber,startValues.freq1,startValues.level1,startValues.freq2,"
+        "startValues.level2,startValues.pitch,endValues.freq1,endValues.level1,endValues.freq2,"
+        "endValues.level2,endValues.pitch,duration,channelFlags,optionFlags,stepMode\n"
+        "S.zs2,1,true,1,10,15,20,0,150,20,15,10,0,150, 5:00.0,40,1,0\n"
+        "S.zs2,2,false,0,0.1,15,1e+38,0,-7,20,15,10,0,150,5:00.0,0,1,0\n");
+
+    TargetStepRecord record;
+    record.stepNumber = -3;
+    record.duration = {'"', '\\', '\x01', '\xE9', ' ', '5', ' '};
+    record.freq = {NAN, -0.0F, INFINITY, -INFINITY, 3.4028235e38F, 1e-45F, 0.1F, 1e10F};
+    record.toneOn = {-1, 0, 7, -32768};
+    record.modeBits = 1020;
+    std::vector<std::uint8_t> bytes(kTargetRecordSize);
+    encodeTargetRecord(record, record.stepNumber, std::span(bytes).first<kTargetRecordSize>());
+    writeBytes(dir / "T.OSW", bytes);
+    const CliRun json = cli(dir, {"--format=json", "T.OSW"}, Z2O_INSPECT);
+    EXPECT_EQ(json.status, 0);
+    EXPECT_EQ(
+        json.out,
+        R"({"file":"T.OSW","kind":"OSw","records":[{"stepNumber":-3,"duration":"\"\\\u0001\u00E9 5",)"
+        R"("freq":["NaN",-0,"Infinity","-Infinity",3.4028235e+38,1e-45,0.1,1e+10],)"
+        R"("slotFlags":[0,0,0,0,0,0,0,0],"level":[255,255,255,255,255,255,255,255],)"
+        R"("auxA":[127,127,127,127,127,127,127,127],"auxB":[96,96,96,96,96,96,96,96],)"
+        R"("toneKind":[1,1,1,1],"toneOn":[-1,0,7,-32768],"pitch":[150,150,150,150],)"
+        R"("toneLevel":[255,255,255,255],"enableFlag":-1,"modeBits":1020}],)"
+        R"("steps":1,"playingTenths":0})"
+        "\n");
+
+    // Each table: a title, aligned rows under a header, and the steps with their playing time.
+    const CliRun table = cli(dir, {"S.zs2", "T.OSW"}, Z2O_INSPECT);
+    std::vector<std::string> lines;
+    for (std::istringstream in(table.out); std::getline(in, lines.emplace_back());) {
+    }
+    ASSERT_EQ(lines.size(), 10U) << table.out;
+    EXPECT_EQ(lines[0], "S.zs2 (ZS2, 2 records)");
+    EXPECT_TRUE(lines[1].starts_with("record  step  stepNumber  start.freq1")) << lines[1];
+    EXPECT_EQ(lines[2].size(), lines[1].size());
+    EXPECT_EQ(lines[3].size(), lines[1].size());
+    EXPECT_NE(lines[2].find("150   5:00.0           0x28"), std::string::npos) << lines[2];
+    EXPECT_EQ(lines[4], "1 steps, playing time 0:05:00.0");
+    EXPECT_EQ(lines[7].size(), lines[6].size());
+    EXPECT_NE(lines[7].find(R"(  "\x5C\x01\xE9 5  NaN,-0,Infinity,)"), std::string::npos)
+        << lines[7];
+    EXPECT_EQ(lines[8], "1 steps, playing time 0:00:00.0");
+}
+
+TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
+    TempDir dir;
+    std::vector<std::uint8_t> bytes = samples::buildSession("step\n");
+    bytes.resize(kSourceRecordSize + 10);
+    writeBytes(dir / "P.ZS2", bytes);
+    writeBytes(dir / "Notes.txt", bytes);
+    const CliRun run =
+        cli(dir, {"--format", "json", "P.ZS2", "Missing.OSw", "Notes.txt", "P.ZS2"}, Z2O_INSPECT);
+    EXPECT_EQ(run.status, 1);
+    const std::string shown = run.out.substr(0, run.out.size() / 2);
+    EXPECT_EQ(run.out, shown + shown);
+    EXPECT_NE(shown.find(R"("records":[{"step":true,"stepNumber":1,)"), std::string::npos);
+    EXPECT_NE(shown.find(R"(}],"steps":1,"playingTenths":3000})"), std::string::npos);
+    const std::string partial =
+        "z2o-inspect: P.ZS2: not a whole number of 45-byte records: 10 "
+        "bytes after the last whole record\n";
+    EXPECT_EQ(run.err, partial + "z2o-inspect: Missing.OSw: File not found\n" +
+                           "z2o-inspect: Notes.txt: not a session: the name ends neither in .ZS2 "
+                           "nor in .OSw\n" +
+                           partial);
+
+    const std::vector<std::string> usages[] = {
+        {}, {"--format", "xml", "P.ZS2"}, {"--format"}, {"--bogus", "P.ZS2"}};
+    for (const auto& args : usages) {
+        const CliRun usage = cli(dir, args, Z2O_INSPECT);
+        EXPECT_EQ(usage.status, 2) << args.size();
+        EXPECT_TRUE(usage.out.empty() && usage.err.starts_with("z2o-inspect: ")) << usage.err;
+    }
+    EXPECT_NE(cli(dir, {"--help"}, Z2O_INSPECT).out.find("Exit status"), std::string::npos);
+    EXPECT_EQ(cli(dir, {"--version"}, Z2O_INSPECT).out, "z2o-inspect " Z2O_VERSION "\n");
 }
 
 TEST(Cli, UsageErrorsExitWithTwo) {

@@ -98,6 +98,26 @@ bool convertListedSession(ProgramState& state, Host& host, const std::string& so
     return true;
 }
 
+std::optional<RunError> readAlbumEntries(const std::string& albumPath,
+                                         std::vector<ResolvedEntry>& entries) {
+    std::vector<std::uint8_t> bytes;
+    SourceFile album;
+    std::optional<RunError> error = album.open(albumPath);
+    // A text of paths this long is some other file picked by mistake; do not load it whole.
+    if (!error && album.size() > kMaxAlbumBytes) error = runError(kOutOfMemory);
+    if (!error) error = album.readAll(bytes);
+    if (error) return error;
+    const std::size_t lastSeparator = albumPath.find_last_of(kFolderSeparators);
+    const std::string albumFolder =
+        lastSeparator == std::string::npos ? std::string() : albumPath.substr(0, lastSeparator + 1);
+    entries.clear();
+    for (const std::string& line : splitAlbumLines(
+             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
+        entries.push_back(resolveAlbumEntry(albumFolder, nameAsUtf8(line)));
+    }
+    return std::nullopt;
+}
+
 AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
     CommandHandler handler(state, host);
     AlbumOutcome outcome;
@@ -109,36 +129,22 @@ AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
     if (!picked) return outcome;
     state.sourcePath = picked->fileName;
     outcome.albumPath = picked->fileName;
-    const std::size_t lastSeparator = outcome.albumPath.find_last_of(kFolderSeparators);
-    const std::string albumFolder = lastSeparator == std::string::npos
-                                        ? std::string()
-                                        : outcome.albumPath.substr(0, lastSeparator + 1);
-
-    std::vector<std::uint8_t> bytes;
-    {
-        SourceFile album;
-        std::optional<RunError> error = album.open(outcome.albumPath);
-        // A text of paths this long is some other file picked by mistake; do not load it whole.
-        if (!error && album.size() > kMaxAlbumBytes) error = runError(kOutOfMemory);
-        if (!error) error = album.readAll(bytes);
-        if (error) {
-            handler.fail(*error, outcome.albumPath);
-            return outcome;
-        }
+    std::vector<ResolvedEntry> entries;
+    if (const std::optional<RunError> error = readAlbumEntries(outcome.albumPath, entries)) {
+        handler.fail(*error, outcome.albumPath);
+        return outcome;
     }
-    const std::vector<std::string> lines = splitAlbumLines(
-        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
         state.albumMode = true;
         handler.checkingSession = true;
         handler.errorNumber = 0;
         state.lastAnswer = kAnswerYes;
-        const ResolvedEntry entry = resolveAlbumEntry(albumFolder, nameAsUtf8(lines[i]));
+        const ResolvedEntry& entry = entries[i];
         state.sourcePath = entry.path;
         // Named before its existence test, so that a not-found message never shows beside the
         // name of the entry before it.
-        host.albumProgress(static_cast<int>(i + 1), static_cast<int>(lines.size()), entry.path);
+        host.albumProgress(static_cast<int>(i + 1), static_cast<int>(entries.size()), entry.path);
 
         // Only "not there" is decided here; any other trouble with the file is reported once,
         // by the conversion that follows.

@@ -2,10 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "errors.h"
 #include "host.h"
 
 namespace z2o {
@@ -43,6 +45,11 @@ struct AlbumOutcome {
 inline constexpr std::uint64_t kMaxAlbumBytes = 64ULL << 20;
 
 AlbumOutcome runAlbumConversion(ProgramState& state, Host& host);
+
+// The entries of the album at `albumPath`, resolved against its folder, as the album command
+// takes them up; an error when the album cannot be read.
+std::optional<RunError> readAlbumEntries(const std::string& albumPath,
+                                         std::vector<ResolvedEntry>& entries);
 
 // One session of a batch, found to exist: its outcome joins `outcome`. Pending events run
 // first; false when the batch is to stop (Cancel in a message, or the program is ending).

@@ -1,5 +1,6 @@
-// z2o-convert: converts sessions (and, with --album, every session an album lists) from the
-// command line, exactly as the window would with the same settings.
+// z2o-convert: converts sessions, whole folders of them and, with --album, every session an album
+// lists from the command line, exactly as the window would with the same settings.
+#include <algorithm>
 #include <charconv>
 #include <csignal>
 #include <cstdio>
@@ -8,24 +9,37 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "album.h"
 #include "driver.h"
 #include "file_io.h"
+#include "folder.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: z2o-convert [--ramp-time SECONDS] [--no-soft-ramping] [--album ALBUM]... [SESSION]...\n"
-    "Converts Zendrel sessions (ZS2) into Orvanel sessions (OSw) written beside them.\n"
+    "Usage: z2o-convert [--ramp-time SECONDS] [--no-soft-ramping] [--dry-run] [--quiet]\n"
+    "                   [--album ALBUM]... [SESSION|FOLDER]...\n"
+    "Converts Zendrel sessions (ZS2) into Orvanel sessions (OSw) written beside them. A folder\n"
+    "stands for every file below it whose name ends in .ZS2 in any letter case, taken in byte\n"
+    "order of their paths; links to folders are not followed.\n"
     "\n"
     "  --ramp-time SECONDS  soft on/off ramp time, whole seconds 0 to 10 (default 5; 0: no ramps)\n"
     "  --no-soft-ramping    do not interpolate the inner end of a ramp\n"
     "  --album ALBUM        convert every session that the album (ZA2) lists\n"
+    "  --dry-run            print \"SOURCE -> TARGET\" for each session to convert; write nothing\n"
+    "  --quiet              print only problems and the summary lines\n"
     "  -h, --help           show this help and exit\n"
     "  --version            show the version and exit\n"
     "\n"
-    "Prints \"SOURCE -> TARGET (N steps)\" for each written session and, after each album,\n"
-    "\"ALBUM: N converted, M failed\". Problems go to standard error.\n"
+    "Prints \"SOURCE -> TARGET (N steps)\" for each written session and, after each album or\n"
+    "folder, \"ALBUM: N converted, M failed\". Problems go to standard error, where a terminal\n"
+    "also shows the progress of a batch on one line.\n"
     "Exit status: 0 all converted, 1 a session failed or reported an error, 2 bad usage.\n";
 
 volatile std::sig_atomic_t g_signal = 0;
@@ -60,6 +74,7 @@ class CliHost : public z2o::Host {
     }
 
     std::int32_t showMessage(const z2o::Message& message) override {
+        clearProgress();
         ++problems;
         const std::string& subject = label.empty() ? message.subject : label;
         if (message.kind == z2o::MessageKind::SessionNotFound) {
@@ -100,12 +115,38 @@ class CliHost : public z2o::Host {
     // False once the user asked the program to end: the current file is then abandoned.
     bool processEvents() override { return g_signal == 0; }
 
+    void albumProgress(int index, int count, const std::string& sourcePath) override {
+        if (!showProgress) return;
+        // One line rewritten in place: carriage return, then clear to the end of the line.
+        std::cerr << "\rConverting " << index << " of " << count << ": "
+                  << z2o::fromPath(z2o::toPath(sourcePath).filename()) << "\x1b[K" << std::flush;
+        m_progressShown = true;
+    }
+
+    void clearProgress() {
+        if (m_progressShown) std::cerr << "\r\x1b[K" << std::flush;
+        m_progressShown = false;
+    }
+
     void albumSessionDone(const std::string& sourcePath,
                           const z2o::SessionOutcome& outcome) override {
         if (outcome.status == z2o::SessionOutcome::Status::Converted) {
-            std::cout << sourcePath << " -> " << outcome.targetPath << " (" << outcome.steps
-                      << " steps)\n";
+            result(sourcePath + " -> " + outcome.targetPath + " (" + std::to_string(outcome.steps) +
+                   " steps)");
         }
+    }
+
+    // A line of standard output that --quiet leaves out.
+    void result(const std::string& line) {
+        if (quiet) return;
+        if (stdoutIsTerminal) clearProgress();
+        std::cout << line << '\n';
+    }
+
+    void summary(const std::string& batch, const z2o::AlbumOutcome& outcome) {
+        if (stdoutIsTerminal) clearProgress();
+        std::cout << batch << ": " << outcome.converted() << " converted, " << outcome.failed()
+                  << " failed\n";
     }
 
     std::string programFolder() override { return z2o::programFileFolder(); }
@@ -114,6 +155,9 @@ class CliHost : public z2o::Host {
 
     std::string label;  // the name the user gave, shown instead of the full path
     int problems = 0;
+    bool quiet = false;
+    bool showProgress = false;
+    bool stdoutIsTerminal = false;  // then the progress line is cleared before a result too
 
   private:
     struct Pending {
@@ -130,6 +174,7 @@ class CliHost : public z2o::Host {
 
     std::string m_nextPick;
     std::vector<Pending> m_pending;
+    bool m_progressShown = false;
 };
 
 int usageError(const std::string& reason) {
@@ -142,6 +187,69 @@ struct Job {
     std::string path;
 };
 
+bool isTerminal(std::FILE* stream) {
+#ifdef _WIN32
+    return _isatty(_fileno(stream)) != 0;
+#else
+    return isatty(fileno(stream)) != 0;
+#endif
+}
+
+// What the core's handler shows for a failure, and a missing album entry's message.
+void reportFailure(CliHost& host, const z2o::RunError& error, const std::string& path) {
+    host.showMessage(
+        {error.description + "\r\n" + path, z2o::Buttons::Ok, {}, z2o::MessageKind::Error, path});
+}
+
+void reportNotFound(CliHost& host, const std::string& path) {
+    host.showMessage({{}, z2o::Buttons::Ok, {}, z2o::MessageKind::SessionNotFound, path});
+}
+
+std::string absolutePath(const std::string& path) {
+    std::error_code ec;
+    return z2o::fromPath(std::filesystem::absolute(z2o::toPath(path), ec));
+}
+
+// --dry-run: names each source that a run would take up and its target, and reports what the run
+// would find missing or unreadable, without reading a session or writing anything.
+void dryRun(CliHost& host, const Job& job) {
+    if (job.album) {
+        const std::string album = absolutePath(job.path);
+        std::vector<z2o::ResolvedEntry> entries;
+        if (const std::optional<z2o::RunError> error = z2o::readAlbumEntries(album, entries)) {
+            reportFailure(host, *error, album);
+        }
+        for (const z2o::ResolvedEntry& entry : entries) {
+            z2o::SourceFile file;
+            const std::optional<z2o::RunError> error =
+                entry.reachable ? file.open(entry.path) : z2o::runError(z2o::kPathNotFound);
+            if (error &&
+                (error->number == z2o::kFileNotFound || error->number == z2o::kPathNotFound)) {
+                reportNotFound(host, entry.path);
+            } else {
+                // Any other trouble is for the conversion itself to find.
+                host.result(entry.path + " -> " + z2o::targetPathFor(entry.path));
+            }
+        }
+    } else if (z2o::isFolder(job.path)) {
+        const z2o::FolderScan scan = z2o::findSessions(job.path);
+        for (const z2o::FolderProblem& problem : scan.problems) {
+            reportFailure(host, problem.error, problem.path);
+        }
+        for (const std::string& session : scan.sessions) {
+            host.result(session + " -> " + z2o::targetPathFor(session));
+        }
+    } else {
+        host.label = job.path;
+        z2o::SourceFile file;
+        if (const std::optional<z2o::RunError> error = file.open(job.path)) {
+            reportFailure(host, *error, absolutePath(job.path));
+        } else {
+            host.result(job.path + " -> " + z2o::targetPathFor(job.path));
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -149,6 +257,8 @@ int main(int argc, char** argv) {
     z2o::ProgramState state;
     std::vector<Job> jobs;
     bool optionsEnded = false;
+    bool dryRunOnly = false;
+    CliHost host;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
@@ -161,6 +271,10 @@ int main(int argc, char** argv) {
         } else if (arg == "--version") {
             std::cout << "z2o-convert " << Z2O_VERSION << '\n';
             return 0;
+        } else if (arg == "--dry-run") {
+            dryRunOnly = true;
+        } else if (arg == "--quiet") {
+            host.quiet = true;
         } else if (arg == "--no-soft-ramping") {
             state.ramp.softRamping = false;
         } else if (arg == "--ramp-time" || arg.starts_with("--ramp-time=")) {
@@ -191,31 +305,44 @@ int main(int argc, char** argv) {
             return usageError("unknown option '" + arg + "'");
         }
     }
-    if (jobs.empty()) return usageError("no session or album given");
+    if (jobs.empty()) return usageError("no session, folder or album given");
 
-    CliHost host;
     handleSignals();
+    host.showProgress = !host.quiet && !dryRunOnly && isTerminal(stderr);
+    host.stdoutIsTerminal = isTerminal(stdout);
+    // Sessions named one by one count as one batch of their own for the progress line.
+    const int sessionCount =
+        static_cast<int>(std::count_if(jobs.begin(), jobs.end(), [](const Job& job) {
+            return !job.album && !z2o::isFolder(job.path);
+        }));
+    int sessionIndex = 0;
     bool failed = false;
     for (const Job& job : jobs) {
         if (g_signal != 0) break;
         host.problems = 0;
         host.pickNext(job.path);
-        if (job.album) {
+        if (dryRunOnly) {
             host.label.clear();
-            const z2o::AlbumOutcome outcome = z2o::runAlbumConversion(state, host);
-            std::cout << job.path << ": " << outcome.converted() << " converted, "
-                      << outcome.failed() << " failed\n";
+            dryRun(host, job);
+        } else if (job.album) {
+            host.label.clear();
+            host.summary(job.path, z2o::runAlbumConversion(state, host));
+        } else if (z2o::isFolder(job.path)) {
+            host.label.clear();
+            host.summary(job.path, z2o::runFolderConversion(state, host, job.path));
         } else {
             host.label = job.path;
+            host.albumProgress(++sessionIndex, sessionCount, job.path);
             const z2o::SessionOutcome outcome = z2o::runSessionConversion(state, host);
             if (outcome.status == z2o::SessionOutcome::Status::Converted) {
-                std::cout << job.path << " -> " << z2o::targetPathFor(job.path) << " ("
-                          << outcome.steps << " steps)\n";
+                host.result(job.path + " -> " + z2o::targetPathFor(job.path) + " (" +
+                            std::to_string(outcome.steps) + " steps)");
             }
         }
         std::cout.flush();
         failed = failed || host.problems > 0;
     }
+    host.clearProgress();
     if (g_signal != 0) return 128 + g_signal;
     return failed ? 1 : 0;
 }
