@@ -1,6 +1,7 @@
 // z2o-convert as scripts use it: its output lines, messages and exit status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -133,6 +134,14 @@ TEST(Cli, EachDistinctErrorIsPrintedOnceWithItsCount) {
     EXPECT_EQ(readBytes(dir / "D.OSw"), result.target);
 }
 
+// The walk names what it finds with the system's own separator.
+std::string native(std::string path) {
+#ifdef _WIN32
+    std::replace(path.begin(), path.end(), '/', '\\');
+#endif
+    return path;
+}
+
 TEST(Cli, FoldersAreWalkedInByteOrderOfTheirPaths) {
     namespace fs = std::filesystem;
     TempDir dir;
@@ -143,8 +152,11 @@ TEST(Cli, FoldersAreWalkedInByteOrderOfTheirPaths) {
                              "lib/.X.OSw.0123456789abcdef.tmp", "lib/a.zs2.bak"}) {
         writeBytes(dir / name, session);
     }
-    fs::create_directory_symlink("..", dir.path() / "lib/sub/loop");
-    fs::create_symlink("sub/c.Zs2", dir.path() / "lib/link.ZS2");
+    // Links are followed to files but never to folders, so a loop ends. Windows (and Wine) may
+    // refuse to make links; the walk is then tried without them.
+    std::error_code noLinks;
+    fs::create_directory_symlink("..", dir.path() / "lib/sub/loop", noLinks);
+    if (!noLinks) fs::create_symlink("sub/c.Zs2", dir.path() / "lib/link.ZS2", noLinks);
     const auto files = [&] {
         return std::distance(fs::recursive_directory_iterator(dir.path()), {});
     };
@@ -152,9 +164,13 @@ TEST(Cli, FoldersAreWalkedInByteOrderOfTheirPaths) {
     const std::string order[] = {"lib/B", "lib/a", "lib/link", "lib/sub/c"};
     const std::string extension[] = {".ZS2", ".zs2", ".ZS2", ".Zs2"};
     std::string listing, converted;
+    int count = 0;
     for (int i = 0; i < 4; ++i) {
-        listing += order[i] + extension[i] + " -> " + order[i] + ".OSw\n";
-        converted += order[i] + extension[i] + " -> " + order[i] + ".OSw (1 steps)\n";
+        if (noLinks && i == 2) continue;
+        ++count;
+        const std::string line = native(order[i] + extension[i] + " -> " + order[i] + ".OSw");
+        listing += line + "\n";
+        converted += line + " (1 steps)\n";
     }
 
     const CliRun dry = cli(dir, {"--dry-run", "lib"});
@@ -165,16 +181,16 @@ TEST(Cli, FoldersAreWalkedInByteOrderOfTheirPaths) {
 
     const CliRun run = cli(dir, {"lib"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, converted + "lib: 4 converted, 0 failed\n");
+    EXPECT_EQ(run.out, converted + "lib: " + std::to_string(count) + " converted, 0 failed\n");
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(files(), before + 4);
+    EXPECT_EQ(files(), before + count);
     EXPECT_EQ(readBytes(dir / "lib/sub/c.OSw"), convertSession(session, {}, [](int) {}).target);
 
     writeBytes(dir / "lib/sub/bad.ZS2", std::vector<std::uint8_t>(44, 0));
     const CliRun quiet = cli(dir, {"--quiet", "lib"});
     EXPECT_EQ(quiet.status, 1);
-    EXPECT_EQ(quiet.out, "lib: 4 converted, 1 failed\n");
-    EXPECT_NE(quiet.err.find("z2o-convert: lib/sub/bad.ZS2: Data in"), std::string::npos);
+    EXPECT_EQ(quiet.out, "lib: " + std::to_string(count) + " converted, 1 failed\n");
+    EXPECT_NE(quiet.err.find(native("z2o-convert: lib/sub/bad.ZS2: Data in")), std::string::npos);
 }
 
 TEST(Inspect, ShowsEveryFieldInEachFormat) {
