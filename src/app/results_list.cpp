@@ -48,6 +48,10 @@ ResultsList::ResultsList(QWidget* parent) : QTreeWidget(parent) {
     setUniformRowHeights(true);
     setSelectionMode(QAbstractItemView::SingleSelection);
     header()->setStretchLastSection(true);
+    // Room for typical names in the window's first size; the user widens what needs more.
+    const int widths[] = {110, 80, 110, 45, 90};
+    for (int column = 0; column < 5; ++column)
+        setColumnWidth(column, widths[column]);
     headerItem()->setTextAlignment(3, Qt::AlignRight);
     headerItem()->setTextAlignment(4, Qt::AlignRight);
 
