@@ -6,6 +6,7 @@
 #include "album.h"
 #include "driver.h"
 #include "file_io.h"
+#include "folder.h"
 #include "session_builder.h"
 #include "test_support.h"
 
@@ -99,6 +100,7 @@ class Album : public ::testing::Test {
 };
 
 TEST_F(Album, ConvertsEveryListedSessionInOrder) {
+    state.lastAnswer = kAnswerCancel;  // left by an earlier command: no reason to stop
     const AlbumOutcome outcome = convert("A.ZS2\r\nDeep\\B.ZS2\r\n" + (dir / "A.ZS2"));
     EXPECT_EQ(converted(outcome), (std::vector<std::string>{"A.OSw", "Deep/B.OSw", "A.OSw"}));
     EXPECT_EQ(outcome.converted(), 3);
@@ -228,6 +230,16 @@ TEST_F(Album, DialogAndUnreadableAlbums) {
     outcome = convert("");
     EXPECT_TRUE(outcome.entries.empty());
     EXPECT_TRUE(host.messages.empty());
+}
+
+// A folder is a batch as an album is, of the sessions below it in byte order of their paths.
+TEST_F(Album, FolderConvertsEverySessionBelowIt) {
+    const AlbumOutcome outcome = runFolderConversion(state, host, fromPath(dir.path()));
+    EXPECT_EQ(outcome.albumPath, fromPath(dir.path()));
+    EXPECT_EQ(converted(outcome), (std::vector<std::string>{"A.OSw", "Deep/B.OSw"}));
+    EXPECT_EQ(outcome.failed(), 1);  // Short.ZS2
+    EXPECT_FALSE(state.albumMode);
+    EXPECT_TRUE(host.dialogs.empty());
 }
 
 TEST_F(Album, EndingTheProgramStopsBeforeTheNextEntry) {

@@ -52,21 +52,6 @@ TEST(SourceRecord, DecodesEveryFieldAtItsUnalignedOffset) {
     EXPECT_TRUE(isStep(r));
 }
 
-TEST(SourceRecord, StepTest) {
-    struct Row {
-        std::int16_t number;
-        std::uint8_t mode;
-        bool step;
-    };
-    for (const Row row : {Row{1, 0, true}, Row{0, 0, false}, Row{-1, 0, false}, Row{1, 31, true},
-                          Row{1, 32, false}, Row{32767, 255, false}}) {
-        SourceStepRecord r;
-        r.stepNumber = row.number;
-        r.stepMode = row.mode;
-        EXPECT_EQ(isStep(r), row.step) << row.number << " " << int{row.mode};
-    }
-}
-
 TEST(TargetRecord, FreshRecordEncodesToTheDocumentedBytes) {
     TargetStepRecord record;
     record.duration = {'5', ':', '0', '0', '.', '0', ' '};
@@ -89,27 +74,17 @@ TEST(Duration, ParsesLenientlyAsTheSourceDeviceWroteIt) {
     };
     const Row rows[] = {
         {"5:00.0 ", 3000, false, 0},
-        {" 5:00.0", 3000, false, 0},
-        {"10:00.0", 6000, false, 0},
-        {"0:00.5 ", 5, false, 0},
         {"1:30.5 ", 905, false, 0},
         {"0:00.25", 2, false, 0},
-        {"0:00.35", 4, false, 0},
         {":30.0  ", 300, false, 0},
         {"1.5:00 ", 900, false, 0},
-        {"1:2:3  ", 620, false, 0},
         {"   30.0", 300, true, 0},
-        {"abc    ", 0, true, 0},
         {"5 :0 0.", 3000, false, 0},
         {"-1:00.0", -600, false, 0},
         {"+2:0x  ", 1200, false, 0},
-        {"1:1e3  ", 610, false, 0},
-        {"1:.     ", 600, false, 0},
         {"1:2.3.4", 623, false, 0},
         // Beyond 16 bits each part saturates, so a long step clamps rather than wraps.
         {"55:00.0", 32767, false, 1},
-        {"0:3300 ", 32767, false, 1},
-        {"54:40.0", 32767, false, 1},
         {"-55:00 ", -32768, false, 1},
         {"99999:9", 32767, false, 2},
         {"\t5:\n00.0", 3000, false, 0},
@@ -124,9 +99,7 @@ TEST(Duration, ParsesLenientlyAsTheSourceDeviceWroteIt) {
 
 TEST(Duration, FormatsTheDocumentedTexts) {
     const std::pair<int, const char*> rows[] = {
-        {0, "0:00.0"},      {5, "0:00.5"},      {50, "0:05.0"},   {123, "0:12.3"},
-        {599, "0:59.9"},    {600, "1:00.0"},    {3000, "5:00.0"}, {6000, "10:00.0"},
-        {12000, "20:00.0"}, {32767, "54:36.7"}, {-5, "-0:00.5"}};
+        {0, "0:00.0"}, {599, "0:59.9"}, {6000, "10:00.0"}, {32767, "54:36.7"}, {-5, "-0:00.5"}};
     for (const auto& [tenths, text] : rows) {
         EXPECT_EQ(formatDuration(static_cast<std::int16_t>(tenths)), text);
     }

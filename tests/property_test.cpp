@@ -1,4 +1,5 @@
-// Properties that hold for any session, checked on many random sessions from a fixed seed.
+// The output pinned byte for byte: the samples' targets, and a digest of many random and damaged
+// sessions from a fixed seed; and the target decoder, the encoder's exact inverse.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -85,54 +86,6 @@ std::vector<std::uint8_t> bytesOf(const std::vector<SourceStepRecord>& steps) {
         bytes.insert(bytes.end(), record.begin(), record.end());
     }
     return bytes;
-}
-
-TEST(Properties, HoldForRandomSessions) {
-    RandomSessions random;
-    for (int session = 0; session < 300; ++session) {
-        const RampSettings settings = random.settings();
-        std::vector<SourceStepRecord> steps;
-        std::vector<SourceStepRecord> withSkipped;
-        for (int i = random.pick(0, 40); i > 0; --i) {
-            steps.push_back(random.step());
-            withSkipped.push_back(steps.back());
-            if (random.pick(0, 3) == 0) withSkipped.push_back(random.nonStep());
-        }
-        int errors = 0;
-        const ConversionResult result =
-            convertSession(bytesOf(steps), settings, [&](int) { ++errors; });
-        ASSERT_EQ(errors, 0);
-
-        // Whole records, numbered 1..n.
-        ASSERT_EQ(result.target.size() % kTargetRecordSize, 0U);
-        const std::size_t count = result.target.size() / kTargetRecordSize;
-        ASSERT_EQ(count, static_cast<std::size_t>(result.steps));
-        for (std::size_t n = 0; n < count; ++n) {
-            const std::uint8_t* record = result.target.data() + n * kTargetRecordSize;
-            ASSERT_EQ(record[0] | record[1] << 8, static_cast<int>(n + 1));
-        }
-
-        // Each step gives one to four records whose lengths add up to its clamped length, less
-        // the tenth that halving an odd length rounds away.
-        for (const SourceStepRecord& step : steps) {
-            const ConversionResult one = convertSession(bytesOf({step}), settings, [](int) {});
-            ASSERT_GE(one.steps, 1);
-            ASSERT_LE(one.steps, 4);
-            int total = 0;
-            for (int n = 0; n < one.steps; ++n) {
-                const auto* text =
-                    reinterpret_cast<const char*>(one.target.data() + n * kTargetRecordSize + 2);
-                total += parseDuration(std::string_view(text, 7)).tenths;
-            }
-            const int clamped =
-                std::clamp<int>(parseDuration({step.duration.data(), 7}).tenths, 5, 12000);
-            EXPECT_LE(std::abs(total - clamped), clamped > 6000 ? 1 : 0) << clamped;
-        }
-
-        // Records that hold no step change nothing, and a second run gives the same bytes.
-        EXPECT_EQ(convertSession(bytesOf(withSkipped), settings, [](int) {}).target, result.target);
-        EXPECT_EQ(convertSession(bytesOf(steps), settings, [](int) {}).target, result.target);
-    }
 }
 
 // 64-bit FNV-1a: a change of any byte of the output changes the digest.
