@@ -41,12 +41,9 @@ TEST(AlbumEntries, ResolveByTheRuleOfEachSystem) {
         {R"(C:\Sessions\A.ZS2)", R"(C:\Sessions\A.ZS2)", true},
         {"A.ZS2", R"(C:\Albums\A.ZS2)", true},
         {R"(Deep\A.ZS2)", R"(C:\Albums\Deep\A.ZS2)", true},
-        {R"(\A.ZS2)", R"(C:\Albums\\A.ZS2)", true},
         {"D:A.ZS2", R"(C:\Albums\D:A.ZS2)", true},
-        {R"(.\A.ZS2)", R"(C:\Albums\.\A.ZS2)", true},
         {R"(..\A.ZS2)", R"(C:\Albums\..\A.ZS2)", true},
         {"Deep/A.ZS2", R"(C:\Albums\Deep/A.ZS2)", true},
-        {" A.ZS2 ", R"(C:\Albums\ A.ZS2 )", true},
         {"", R"(C:\Albums\)", true},
     };
     for (const Row& row : windows) {
@@ -57,11 +54,9 @@ TEST(AlbumEntries, ResolveByTheRuleOfEachSystem) {
         {"/srv/Sessions/A.ZS2", "/srv/Sessions/A.ZS2", true},
         {"A.ZS2", "/home/u/Albums/A.ZS2", true},
         {R"(Deep\A.ZS2)", "/home/u/Albums/Deep/A.ZS2", true},
-        {"Deep/A.ZS2", "/home/u/Albums/Deep/A.ZS2", true},
         {R"(\A.ZS2)", "/home/u/Albums//A.ZS2", true},
         {"D:A.ZS2", "/home/u/Albums/D:A.ZS2", true},
         {R"(C:\Sessions\A.ZS2)", R"(C:\Sessions\A.ZS2)", false},
-        {" A.ZS2 ", "/home/u/Albums/ A.ZS2 ", true},
     };
     for (const Row& row : posix) {
         const ResolvedEntry entry = resolvePosixAlbumEntry("/home/u/Albums/", row.line);
@@ -204,13 +199,6 @@ TEST_F(Album, DialogAndUnreadableAlbums) {
     EXPECT_FALSE(state.albumMode);
     EXPECT_EQ(host.dialogs.back().initDir, host.programFolderPath);
 
-    // A remembered folder that vanished: the program's folder, without a message.
-    state.lastFolder = dir / "gone";
-    runAlbumConversion(state, host);
-    EXPECT_EQ(host.dialogs.back().initDir, host.programFolderPath);
-    EXPECT_EQ(state.lastFolder, host.programFolderPath);
-    EXPECT_TRUE(host.messages.empty());
-
     // An album that is picked but cannot be read: one message, nothing converted.
     fs::create_directories(dir.path() / "Folder.ZA2");
     writeBytes(dir / "Huge.ZA2", {});
@@ -240,6 +228,13 @@ TEST_F(Album, FolderConvertsEverySessionBelowIt) {
     EXPECT_EQ(outcome.failed(), 1);  // Short.ZS2
     EXPECT_FALSE(state.albumMode);
     EXPECT_TRUE(host.dialogs.empty());
+
+    // A folder that cannot be listed is one message, about that folder.
+    host.messages.clear();
+    EXPECT_TRUE(runFolderConversion(state, host, dir / "Gone").entries.empty());
+    ASSERT_EQ(host.messages.size(), 1U);
+    EXPECT_EQ(host.messages[0].subject, dir / "Gone");
+    EXPECT_EQ(host.messages[0].text.substr(host.messages[0].text.find('\n') + 1), dir / "Gone");
 }
 
 TEST_F(Album, EndingTheProgramStopsBeforeTheNextEntry) {
