@@ -213,6 +213,18 @@ TEST(Inspect, ShowsEveryFieldInEachFormat) {
     EXPECT_NE(table.find(R"(  "\x5C\x01\xE9 5  NaN,-0,Infinity,)"), std::string::npos) << table;
 }
 
+// A converted session of 1 h 20 min: each record of its own, and the hours counted.
+TEST(Inspect, TablesOfLongSessions) {
+    TempDir dir;
+    const auto source = samples::buildSession("step duration=20:00.0 channel=0x08 repeat=4\n");
+    writeBytes(dir / "L.OSw", convertSession(source, {}, [](int) {}).target);
+    const std::string table =
+        cli(dir, {"--format", "csv", "--format=table", "L.OSw"}, Z2O_INSPECT).out;
+    EXPECT_TRUE(table.starts_with("L.OSw (OSw, 12 records)\n")) << table;
+    EXPECT_NE(table.find(" 9:55.0 "), std::string::npos) << table;
+    EXPECT_NE(table.find("12 steps, playing time 1:20:00.0\n"), std::string::npos) << table;
+}
+
 TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
     TempDir dir;
     std::vector<std::uint8_t> bytes = samples::buildSession("step\n");
@@ -224,7 +236,9 @@ TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
     EXPECT_EQ(run.status, 1);
     const std::string shown = run.out.substr(0, run.out.size() / 2);
     EXPECT_EQ(run.out, shown + shown);
-    EXPECT_NE(shown.find(R"("records":[{"step":true,"stepNumber":1,)"), std::string::npos);
+    EXPECT_NE(shown.find(R"("records":[{"step":true,"stepNumber":1,"startValues":{"freq1":10,)"),
+              std::string::npos)
+        << shown;
     EXPECT_NE(shown.find(R"(}],"steps":1,"playingTenths":3000})"), std::string::npos);
     const std::string partial =
         "z2o-inspect: P.ZS2: not a whole number of 45-byte records: 10 "
