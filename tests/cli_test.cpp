@@ -275,7 +275,11 @@ TEST(Cli, UsageErrorsExitWithTwo) {
     const CliRun help = cli(dir, {"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("Exit status"), std::string::npos);
-    EXPECT_EQ(cli(dir, {"--version"}).out, "z2o-convert " Z2O_VERSION "\n");
+    const CliRun version = cli(dir, {"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "z2o-convert " Z2O_VERSION "\n");
+    // An empty argument names a file (that is not there), not an option.
+    EXPECT_EQ(cli(dir, {""}).status, 1);
 }
 
 TEST(Cli, BundledSamplesMatchTheirDescriptions) {

@@ -126,7 +126,8 @@ TEST_F(Driver, TargetNames) {
         {"/Old.Sessions/Alpha", "/Old.Sessions/Alpha.OSw"},
         {"/s/.ZS2", "/s/.OSw"},
         {"/s/Alpha.", "/s/Alpha.OSw"},
-        {"Alpha.zs2", "Alpha.OSw"}};
+        {"Alpha.zs2", "Alpha.OSw"},
+        {".ZS2", ".OSw"}};
     for (const auto& [source, target] : posix)
         EXPECT_EQ(targetPathFor(source, "/"), target);
     const std::pair<const char*, const char*> windows[] = {

@@ -18,14 +18,11 @@ void CommandHandler::raise(const RunError& error) {
     errorText = error.description;
     switch (error.number) {
         case kFileNotFound:
-            break;
+        case kDialogCancelled:
+            break;  // the caller says what it means, or nothing needs saying
         case kPathNotFound:
             // A vanished remembered folder: the next dialog opens in the program's folder.
             if (!checkingSession) m_state.lastFolder = m_host.programFolder();
-            cancelled = false;
-            break;
-        case kDialogCancelled:
-            cancelled = true;
             break;
         default:
             show({error.description, Buttons::Ok, {}, MessageKind::Error, m_state.sourcePath});

@@ -38,7 +38,6 @@ class CommandHandler {
     // Every message of a command goes through here, so that its answer lands in `lastAnswer`.
     void show(const Message& message);
 
-    bool cancelled = false;
     bool checkingSession = false;  // set while an album entry is tested for existence
     int errorNumber = 0;
     std::string errorText;
