@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -92,6 +93,14 @@ TEST_F(KilledRuns, SigkillAnywhereLeavesTheOldOrTheNewTarget) {
             std::uniform_int_distribution<long>(0, lasted.count() * 5 / 4)(random)));
         kill(started.pid, SIGKILL);
         waitFor(started);
+        // Killed between putting the new target under its hidden name and renaming it: that
+        // name holds the whole new target, and the next conversion clears it.
+        const std::string leftover = dir / ".L.OSw.tmp";
+        if (std::filesystem::exists(leftover)) {
+            EXPECT_EQ(readBytes(leftover), converted);
+            expectOldOrNewAndNothingElse({".L.OSw.tmp", "L.OSw", "L.ZS2"});
+            EXPECT_EQ(waitFor(start(logs, {dir / "L.ZS2"})), 0);
+        }
         expectOldOrNewAndNothingElse({"L.OSw", "L.ZS2"});
     }
 }

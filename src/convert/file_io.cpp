@@ -46,15 +46,18 @@ RunError failureFor(int error, const std::string& path) {
     return fromSystemError(std::error_code(error, std::generic_category()));
 }
 
-std::string temporaryNameBeside(const fs::path& target) {
+// A hidden name beside `target`: with a random suffix, or with none (`fixed`).
+std::string temporaryNameBeside(const fs::path& target, bool fixed = false) {
     static std::mt19937_64 generator{std::random_device{}()};
     char suffix[17];
     std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(generator()));
     // Appended piece by piece: GCC 12 at -O3 misreads "." + string&& as an overlapping copy.
     std::string hidden = ".";
     hidden += fromPath(target.filename());
-    hidden += '.';
-    hidden += suffix;
+    if (!fixed) {
+        hidden += '.';
+        hidden += suffix;
+    }
     hidden += ".tmp";
     fs::path name = target;
     name.replace_filename(toPath(hidden));
@@ -448,9 +451,19 @@ std::optional<RunError> TargetFile::commit() {
 #ifdef O_TMPFILE
     else {
         if (m_replacing) ::fchmod(fileno(m_file), static_cast<mode_t>(m_permissions));
-        // A new target takes its name at once; one to replace goes by a temporary name, renamed
-        // over it, which a kill can leave behind only in the instant between the two.
-        int error = m_replacing ? EEXIST : linkUnnamed(m_file, m_path);
+        // A new target takes its name at once. One to replace goes by a temporary name, renamed
+        // over it; a kill in the instant between the two leaves that name with the whole new
+        // target in it. The name is always the same one, so the next conversion of this target
+        // clears it; only when another run holds it does a random name stand in.
+        int error = EEXIST;
+        if (m_replacing) {
+            m_temporary = temporaryNameBeside(target, true);
+            fs::remove(toPath(m_temporary), ec);
+            error = linkUnnamed(m_file, m_temporary);
+            if (error == EEXIST) m_temporary.clear();
+        } else {
+            error = linkUnnamed(m_file, m_path);
+        }
         for (int attempt = 0; error == EEXIST && attempt < 100; ++attempt) {
             m_temporary = temporaryNameBeside(target);
             error = linkUnnamed(m_file, m_temporary);
