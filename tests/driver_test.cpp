@@ -159,6 +159,8 @@ TEST_F(Driver, SourcesThatCannotBeReadAreReportedOnceAndWriteNothing) {
         {dir / "Big.ZS2", kOverflow, dir / "Big.ZS2"},
         {dir / "Many.ZS2", kOverflow, dir / "Many.ZS2"},
         {dir / "Same.OSw", kPathFileAccessError, dir / "Same.OSw"},
+        {dir / (std::string(300, 'n') + ".ZS2"), kBadFileName,
+         dir / (std::string(300, 'n') + ".ZS2")},
     };
     const auto before = dir.names();
     for (const Row& row : rows) {
