@@ -83,9 +83,12 @@ TEST_F(Failures, WriteFailuresLeaveTheTargetAsItWas) {
         const bool reading = std::string(row.operation) == "read";
         expectRefused(convert(dir / "A.ZS2"), row.number, reading ? dir / "A.ZS2" : dir / "A.OSw");
     }
-    g_faultOperation = nullptr;
+    // A file system without unnamed files: the target goes by a named temporary file instead.
+    g_faultOperation = "unnamed";
+    g_faultError = EOPNOTSUPP;
     EXPECT_EQ(convert(dir / "A.ZS2").status, SessionOutcome::Status::Converted);
     EXPECT_NE(readBytes(dir / "A.OSw"), kOldTarget);
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
 }
 
 TEST_F(Failures, ReadOnlyTargetIsKept) {

@@ -1,7 +1,9 @@
 // z2o-convert killed or interrupted: the target is left old or new and nothing else is in the
-// folder. POSIX only: Windows has neither these signals nor a kill at an arbitrary instant.
+// folder; and its progress line on a terminal. POSIX only: Windows has neither these signals nor a
+// kill at an arbitrary instant.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -120,6 +122,42 @@ TEST_F(KilledRuns, SigintAndSigtermEndTheRunWithItsSummary) {
         EXPECT_EQ(out.find("40 converted"), std::string::npos);
         expectOldOrNewAndNothingElse({"A.ZA2", "L.OSw", "L.ZS2"});
     }
+}
+
+// What standard error shows when it is a terminal and standard output is a file.
+std::string onTerminal(const TempDir& dir, std::vector<std::string> args) {
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        const int out = open((dir / ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        if (out < 0 || dup2(out, 1) < 0 || chdir(dir.path().c_str()) != 0) _exit(127);
+        std::vector<char*> argv{const_cast<char*>(Z2O_CONVERT)};
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        execv(Z2O_CONVERT, argv.data());
+        _exit(127);
+    }
+    std::string shown;
+    char buffer[256];
+    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, static_cast<std::size_t>(n));
+    close(terminal);
+    waitpid(pid, nullptr, 0);
+    return shown;
+}
+
+// One line rewritten in place, counting the sessions named (not the folders), cleared before a
+// message and at the end; none with --quiet.
+TEST(Progress, OneLineOnATerminalClearedBeforeMessages) {
+    TempDir dir;
+    writeBytes(dir / "A.ZS2", samples::buildSession("step\n"));
+    std::filesystem::create_directories(dir.path() / "Lib");
+    const std::string missing = "z2o-convert: Gone.ZS2: File not found " + (dir / "Gone.ZS2");
+    EXPECT_EQ(onTerminal(dir, {"A.ZS2", "Lib", "Gone.ZS2"}),
+              "\rConverting 1 of 2: A.ZS2\x1b[K\rConverting 2 of 2: Gone.ZS2\x1b[K\r\x1b[K" +
+                  missing + "\r\n");
+    EXPECT_EQ(onTerminal(dir, {"--quiet", "A.ZS2", "Gone.ZS2"}), missing + "\r\n");
 }
 
 }  // namespace

@@ -17,8 +17,7 @@ std::vector<std::string> splitAlbumLines(std::string_view bytes) {
             break;
         }
         lines.emplace_back(bytes.substr(start, end - start));
-        start = end +
-                ((bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ? 2 : 1);
+        start = end + (bytes.substr(end, 2) == "\r\n" ? 2 : 1);
     }
     return lines;
 }
@@ -123,9 +122,9 @@ AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
     AlbumOutcome outcome;
     AlbumModeGuard guard{state};
 
-    const std::optional<PickedFile> picked = pickFile(
-        state, host, handler,
-        {"Zendrel Album (*.ZA2)|*.ZA2", "*.ZA2", "Select Zendrel album to convert", {}, 0, false});
+    const std::optional<PickedFile> picked =
+        pickFile(state, host, handler,
+                 {"Zendrel Album (*.ZA2)|*.ZA2", "*.ZA2", "Select Zendrel album to convert", {}});
     if (!picked) return outcome;
     state.sourcePath = picked->fileName;
     outcome.albumPath = picked->fileName;
@@ -139,7 +138,6 @@ AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
         state.albumMode = true;
         handler.checkingSession = true;
         handler.errorNumber = 0;
-        state.lastAnswer = kAnswerYes;
         const ResolvedEntry& entry = entries[i];
         state.sourcePath = entry.path;
         // Named before its existence test, so that a not-found message never shows beside the

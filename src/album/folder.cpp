@@ -10,12 +10,11 @@ namespace z2o {
 namespace fs = std::filesystem;
 namespace {
 
-bool hasSessionExtension(const std::string& name) {
-    if (name.size() < 4) return false;
-    std::string ext = name.substr(name.size() - 4);
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
-    return ext == ".ZS2";
+// ".ZS2" in any letter case.
+bool hasSessionExtension(std::string_view name) {
+    const std::size_t n = name.size();
+    return n >= 4 && name[n - 4] == '.' && (name[n - 3] == 'Z' || name[n - 3] == 'z') &&
+           (name[n - 2] == 'S' || name[n - 2] == 's') && name[n - 1] == '2';
 }
 
 void walk(const fs::path& folder, FolderScan& scan) {

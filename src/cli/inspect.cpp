@@ -166,9 +166,7 @@ void appendSingle(std::string& out, float value, bool quoteSpecial) {
 }
 
 void appendInteger(std::string& out, std::int64_t value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out.append(buffer, result.ptr);
+    out += std::to_string(value);
 }
 
 std::string_view trimmedDuration(const std::array<char, 7>& duration) {
@@ -345,7 +343,6 @@ class Printer {
                 break;
             case Format::Json:
                 json(file, contents);
-                break;
         }
         flush();
     }

@@ -47,7 +47,6 @@ void CommandHandler::raiseStepError(int number) {
 
 void CommandHandler::fail(const RunError& error, const std::string& path) {
     errorNumber = error.number;
-    errorText = error.description;
     show({error.description + "\r\n" + path,
           Buttons::Ok,
           {},
@@ -111,13 +110,9 @@ SessionOutcome runSessionConversion(ProgramState& state, Host& host) {
     };
 
     if (!state.albumMode) {
-        const std::optional<PickedFile> picked = pickFile(state, host, handler,
-                                                          {"Zendrel Session (*.ZS2)|*.ZS2",
-                                                           "*.ZS2",
-                                                           "Select Zendrel session/s to convert",
-                                                           {},
-                                                           0,
-                                                           false});
+        const std::optional<PickedFile> picked = pickFile(
+            state, host, handler,
+            {"Zendrel Session (*.ZS2)|*.ZS2", "*.ZS2", "Select Zendrel session/s to convert", {}});
         if (!picked) return finish(SessionOutcome::Status::Cancelled);
         state.sourcePath = picked->fileName;
     }
@@ -171,7 +166,7 @@ SessionOutcome runSessionConversion(ProgramState& state, Host& host) {
         if (got == 0) break;
         if (!converter.add(std::span(chunk).first(got))) break;
         // Between parts the program may be told to end: the target is then abandoned.
-        if (got == chunk.size() && source.size() > chunk.size() && !host.processEvents()) {
+        if (got == chunk.size() && !host.processEvents()) {
             return finish(SessionOutcome::Status::Cancelled);
         }
     }

@@ -153,6 +153,10 @@ void syncFolder(const fs::path& folder) {
 // A file without a name in `folder`, so that a process killed while writing it leaves nothing.
 // Null with errno set; EOPNOTSUPP, EISDIR or EINVAL say the system or file system has none.
 std::FILE* openUnnamedIn(const fs::path& folder) {
+    if (const int fault = injectedFault("unnamed", fromPath(folder))) {
+        errno = fault;
+        return nullptr;
+    }
     const int fd =
         ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
@@ -295,12 +299,8 @@ std::string programFileFolder() {
     return fromPath(ec ? fs::current_path(ec) : exe.parent_path());
 }
 
-Utf8Arguments::Utf8Arguments(int& argc, char**& argv) : m_arguments(argv, argv + argc) {
-    for (std::string& argument : m_arguments)
-        m_pointers.push_back(argument.data());
-    m_pointers.push_back(nullptr);
-    argv = m_pointers.data();
-}
+// The arguments are the bytes of the names already.
+Utf8Arguments::Utf8Arguments(int&, char**&) {}
 #endif
 
 bool isFolder(const std::string& path) {
@@ -375,7 +375,6 @@ std::optional<RunError> TargetFile::failed(int error) {
 }
 
 std::optional<RunError> TargetFile::create(const std::string& path) {
-    abandon();
     m_path = path;
     if (path.find('\0') != std::string::npos) return runError(kBadFileName);
     const fs::path target = toPath(path);
@@ -418,7 +417,6 @@ std::optional<RunError> TargetFile::create(const std::string& path) {
 }
 
 std::optional<RunError> TargetFile::write(std::span<const std::uint8_t> bytes) {
-    if (!m_file) return runError(kPathFileAccessError);
     errno = 0;
     if (const int fault = injectedFault("write", m_temporary.empty() ? m_path : m_temporary))
         return failed(fault);
@@ -460,14 +458,12 @@ std::optional<RunError> TargetFile::commit() {
             m_temporary = temporaryNameBeside(target, true);
             fs::remove(toPath(m_temporary), ec);
             error = linkUnnamed(m_file, m_temporary);
-            if (error == EEXIST) m_temporary.clear();
         } else {
             error = linkUnnamed(m_file, m_path);
         }
         for (int attempt = 0; error == EEXIST && attempt < 100; ++attempt) {
             m_temporary = temporaryNameBeside(target);
             error = linkUnnamed(m_file, m_temporary);
-            if (error == EEXIST) m_temporary.clear();
         }
         if (error) {
             m_temporary.clear();

@@ -85,6 +85,7 @@ class TargetFile {
     TargetFile& operator=(const TargetFile&) = delete;
     ~TargetFile();  // abandons an uncommitted file
 
+    // One target for each object: write and commit follow a create that succeeded.
     std::optional<RunError> create(const std::string& path);
     std::optional<RunError> write(std::span<const std::uint8_t> bytes);
     // Syncs the file, moves it over the target and syncs the folder so the new name lasts too.

@@ -72,7 +72,6 @@ ConversionResult convertSession(std::span<const std::uint8_t> source, const Ramp
     if (converter.tooManySteps()) {
         result.tooManySteps = true;
         result.target.clear();
-        result.target.shrink_to_fit();
         return result;
     }
     result.steps = converter.steps();
