@@ -15,17 +15,9 @@ echo "step duration=1:00.0 start=10,3,20,9,150 end=20,15,10,2,170 channel=0x28 o
 for i in $(seq -w 1 999); do cp "$work/sessions/S0000.ZS2" "$work/sessions/S0$i.ZS2"; done
 (cd "$work/sessions" && ls ./*.ZS2 | sed 's|^\./||') >"$work/sessions/All.ZA2"
 
-best_ms() {  # the best of three runs, in milliseconds
-    local best= i start end ms
-    for i in 1 2 3; do
-        start=$(date +%s%N)
-        "$@" >/dev/null 2>&1 || true
-        end=$(date +%s%N)
-        ms=$(((end - start) / 1000000))
-        if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-    done
-    echo "$best"
-}
+runs=3
+# shellcheck source=bench/timing.sh
+source "$(dirname "$0")/timing.sh"
 
 run_ms() {
     local start end

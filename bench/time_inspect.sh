@@ -15,17 +15,9 @@ echo "step duration=0:10.0 start=10,3,20,9,150 end=20,15,10,2,170 option=0x01 re
 "$cli" "$work/S.ZS2" >/dev/null
 records=$(($(stat -c %s "$work/S.OSw") / 109))
 
-best_ms() {  # the best of five runs, in milliseconds
-    local best= i start end ms
-    for i in 1 2 3 4 5; do
-        start=$(date +%s%N)
-        "$@" >/dev/null 2>&1 || true
-        end=$(date +%s%N)
-        ms=$(((end - start) / 1000000))
-        if [ -z "$best" ] || [ "$ms" -lt "$best" ]; then best=$ms; fi
-    done
-    echo "$best"
-}
+runs=5
+# shellcheck source=bench/timing.sh
+source "$(dirname "$0")/timing.sh"
 
 convert_ms=$(best_ms "$cli" "$work/S.ZS2")
 inspect_ms=$(best_ms "$bin/z2o-inspect" --format csv "$work/S.OSw")

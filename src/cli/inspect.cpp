@@ -13,6 +13,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "arguments.h"
 #include "duration.h"
 #include "file_io.h"
 #include "session.h"
@@ -546,40 +547,25 @@ int main(int argc, char** argv) {
     const z2o::Utf8Arguments utf8(argc, argv);
     Format format = Format::Table;
     std::vector<std::string> files;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            files.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "-h" || arg == "--help") {
-            std::cout << kUsage;
-            return 0;
-        } else if (arg == "--version") {
-            std::cout << "z2o-inspect " << Z2O_VERSION << '\n';
-            return 0;
-        } else if (arg == "--format" || arg.starts_with("--format=")) {
-            std::string value;
-            if (arg == "--format") {
-                if (++i == argc) return usageError("--format needs table, csv or json");
-                value = argv[i];
-            } else {
-                value = arg.substr(arg.find('=') + 1);
-            }
-            if (value == "table") {
-                format = Format::Table;
-            } else if (value == "csv") {
-                format = Format::Csv;
-            } else if (value == "json") {
-                format = Format::Json;
-            } else {
-                return usageError("--format takes table, csv or json, not '" + value + "'");
-            }
+    z2o::cli::Arguments args(argc, argv, "z2o-inspect", kUsage);
+    const auto addFile = [&files](const std::string& path) { files.push_back(path); };
+    while (const std::optional<std::string> arg = args.nextOption(addFile)) {
+        std::string value;
+        if (!args.takes(*arg, "--format", value)) {
+            return usageError("unknown option '" + *arg + "'");
+        }
+        if (args.missing) return usageError("--format needs table, csv or json");
+        if (value == "table") {
+            format = Format::Table;
+        } else if (value == "csv") {
+            format = Format::Csv;
+        } else if (value == "json") {
+            format = Format::Json;
         } else {
-            return usageError("unknown option '" + arg + "'");
+            return usageError("--format takes table, csv or json, not '" + value + "'");
         }
     }
+    if (args.printed) return 0;
     if (files.empty()) return usageError("no file given");
 
     Printer printer(format);

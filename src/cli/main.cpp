@@ -16,6 +16,7 @@
 #endif
 
 #include "album.h"
+#include "arguments.h"
 #include "driver.h"
 #include "file_io.h"
 #include "folder.h"
@@ -256,35 +257,20 @@ int main(int argc, char** argv) {
     const z2o::Utf8Arguments utf8(argc, argv);
     z2o::ProgramState state;
     std::vector<Job> jobs;
-    bool optionsEnded = false;
     bool dryRunOnly = false;
     CliHost host;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            jobs.push_back({false, arg});
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "-h" || arg == "--help") {
-            std::cout << kUsage;
-            return 0;
-        } else if (arg == "--version") {
-            std::cout << "z2o-convert " << Z2O_VERSION << '\n';
-            return 0;
-        } else if (arg == "--dry-run") {
+    z2o::cli::Arguments args(argc, argv, "z2o-convert", kUsage);
+    const auto addSession = [&jobs](const std::string& path) { jobs.push_back({false, path}); };
+    while (const std::optional<std::string> arg = args.nextOption(addSession)) {
+        std::string value;
+        if (*arg == "--dry-run") {
             dryRunOnly = true;
-        } else if (arg == "--quiet") {
+        } else if (*arg == "--quiet") {
             host.quiet = true;
-        } else if (arg == "--no-soft-ramping") {
+        } else if (*arg == "--no-soft-ramping") {
             state.ramp.softRamping = false;
-        } else if (arg == "--ramp-time" || arg.starts_with("--ramp-time=")) {
-            std::string value;
-            if (arg == "--ramp-time") {
-                if (++i == argc) return usageError("--ramp-time needs a number of seconds");
-                value = argv[i];
-            } else {
-                value = arg.substr(arg.find('=') + 1);
-            }
+        } else if (args.takes(*arg, "--ramp-time", value)) {
+            if (args.missing) return usageError("--ramp-time needs a number of seconds");
             int seconds = -1;
             const auto [end, ec] =
                 std::from_chars(value.data(), value.data() + value.size(), seconds);
@@ -294,17 +280,14 @@ int main(int argc, char** argv) {
                                   "'");
             }
             state.ramp.rampTime = static_cast<std::int16_t>(10 * seconds);
-        } else if (arg == "--album" || arg.starts_with("--album=")) {
-            if (arg == "--album") {
-                if (++i == argc) return usageError("--album needs an album file");
-                jobs.push_back({true, argv[i]});
-            } else {
-                jobs.push_back({true, arg.substr(arg.find('=') + 1)});
-            }
+        } else if (args.takes(*arg, "--album", value)) {
+            if (args.missing) return usageError("--album needs an album file");
+            jobs.push_back({true, value});
         } else {
-            return usageError("unknown option '" + arg + "'");
+            return usageError("unknown option '" + *arg + "'");
         }
     }
+    if (args.printed) return 0;
     if (jobs.empty()) return usageError("no session, folder or album given");
 
     handleSignals();
