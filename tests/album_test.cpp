@@ -49,6 +49,7 @@ TEST(AlbumEntries, ResolveByTheRuleOfEachSystem) {
     for (const Row& row : windows) {
         const ResolvedEntry entry = resolveWindowsAlbumEntry(R"(C:\Albums\)", row.line);
         EXPECT_EQ(entry.path, row.path) << row.line;
+        EXPECT_TRUE(entry.reachable) << row.line;
     }
     const Row posix[] = {
         {"/srv/Sessions/A.ZS2", "/srv/Sessions/A.ZS2", true},
@@ -230,6 +231,9 @@ TEST_F(Album, FolderConvertsEverySessionBelowIt) {
     EXPECT_EQ(outcome.albumPath, fromPath(dir.path()));
     EXPECT_EQ(converted(outcome), (std::vector<std::string>{"A.OSw", "Deep/B.OSw"}));
     EXPECT_EQ(outcome.failed(), 1);  // Short.ZS2
+    EXPECT_EQ(host.progress,
+              (std::vector<std::string>{"1/3 " + (dir / "A.ZS2"), "2/3 " + (dir / "Deep/B.ZS2"),
+                                        "3/3 " + (dir / "Short.ZS2")}));
     EXPECT_FALSE(state.albumMode);
     EXPECT_TRUE(host.dialogs.empty());
 

@@ -213,6 +213,7 @@ TEST(Inspect, ShowsEveryFieldInEachFormat) {
     EXPECT_TRUE(table.starts_with("S.zs2 (ZS2, 2 records)\nrecord  step  stepNumber  start.freq1"));
     EXPECT_NE(table.find("150   5:00.0           0x28"), std::string::npos) << table;
     EXPECT_NE(table.find("1 steps, playing time 0:05:00.0\n"), std::string::npos);
+    EXPECT_TRUE(table.ends_with("1 steps, playing time 0:00:00.0\n")) << table;
     EXPECT_NE(table.find(R"(  "\x5C\x01\xE9 5  NaN,-0,Infinity,)"), std::string::npos) << table;
 }
 

@@ -135,7 +135,6 @@ AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
     }
 
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        state.albumMode = true;
         handler.checkingSession = true;
         handler.errorNumber = 0;
         const ResolvedEntry& entry = entries[i];
@@ -166,7 +165,6 @@ AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
                 outcome.stopped = true;
                 break;
             }
-            state.albumMode = false;
             continue;
         }
         if (!convertListedSession(state, host, entry.path, outcome)) {
