@@ -1,8 +1,6 @@
 // The session view's data, its tooltip and its loader.
-#include <QHelpEvent>
-#include <QImage>
-#include <QToolTip>
 #include <QtTest>
+#include <QtWidgets>
 #include <cmath>
 
 #include "session.h"
@@ -20,16 +18,11 @@ const char* const kSession =
     "step duration=12:00.0 start=10,0,30,12,100 end=20,15,10,0,200 channel=0x3C mode=1\n"
     "step duration=0:03.0 start=5,5,5,5,150 end=5,5,5,5,150\n";
 
-struct Loaded {
+std::optional<LoadedSession> load(const std::string& name, const std::vector<std::uint8_t>& bytes,
+                                  std::string& problem, RampSettings ramp = {}) {
     TempDir dir;
-    std::optional<LoadedSession> session;
-    std::string problem;
-};
-
-void load(Loaded& l, const std::string& name, const std::vector<std::uint8_t>& bytes,
-          RampSettings ramp = {}) {
-    writeBytes(l.dir / name, bytes);
-    l.session = SessionView::loadSessionFile(l.dir / name, ramp, l.problem);
+    if (name != "gone.osw") writeBytes(dir / name, bytes);  // gone.osw: a file that is not there
+    return SessionView::loadSessionFile(dir / name, ramp, problem);
 }
 
 }  // namespace
@@ -38,25 +31,30 @@ class ViewTest : public QObject {
     Q_OBJECT
 
   private slots:
-    void rolesAndSpansOfAConvertedSession() {
-        struct Row {
+    void segmentsAndTooltipOfAConvertedSession() {
+        // Without planned roles only the tone-level ramps show.
+        const struct {
             RampSettings ramp;
+            bool planned;
             std::vector<Role> roles;
             std::vector<std::int64_t> ends;
-        };
-        const Row rows[] = {
+        } rows[] = {
             {{50, true},
+             true,
              {Role::SoftOn, Role::FirstHalf, Role::SecondHalf, Role::SoftOff, Role::Plain},
              {50, 3600, 7150, 7200, 7230}},
-            {{0, true}, {Role::FirstHalf, Role::SecondHalf, Role::Plain}, {3600, 7200, 7230}},
+            {{50, true},
+             false,
+             {Role::SoftOn, Role::Plain, Role::Plain, Role::SoftOff, Role::Plain},
+             {50, 3600, 7150, 7200, 7230}},
+            {{0, true}, true, {Role::FirstHalf, Role::SecondHalf, Role::Plain}, {3600, 7200, 7230}},
         };
-        for (const Row& row : rows) {
-            Loaded l;
-            load(l, "a.zs2", samples::buildSession(kSession), row.ramp);
-            QVERIFY(l.session);
-            QCOMPARE(l.session->roles, row.roles);
+        for (const auto& row : rows) {
+            std::string problem;
+            const auto loaded = load("a.zs2", samples::buildSession(kSession), problem, row.ramp);
+            QVERIFY(loaded);
             SessionView view;
-            view.setRecords(l.session->records, l.session->roles);
+            view.setRecords(loaded->records, row.planned ? loaded->roles : std::vector<Role>{});
             std::vector<std::int64_t> ends;
             std::vector<Role> roles;
             for (const auto& s : view.segments()) {
@@ -66,57 +64,32 @@ class ViewTest : public QObject {
             QCOMPARE(ends, row.ends);
             QCOMPARE(roles, row.roles);
             QCOMPARE(view.totalTenths(), row.ends.back());
+            if (row.ramp.rampTime != 0) continue;
+            // Values run from the start fields to the end fields: half-way at the split.
+            const std::array<float, 6> mid{15, 20, 128, 102, 150, 150};  // 127.5 to even
+            QCOMPARE(view.segments()[0].start, (std::array<float, 6>{10, 30, 0, 204, 100, 100}));
+            QCOMPARE(view.segments()[0].end, mid);
+            QCOMPARE(view.segments()[1].start, mid);
+            view.resize(800, 300);
+            view.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&view));
+            // Sweeping the mouse across meets each step once, in order, and nothing beside.
+            std::vector<int> met;
+            for (int x = 0; x < view.width(); ++x)
+                if (met.empty() || met.back() != view.hitTest(x)) met.push_back(view.hitTest(x));
+            QCOMPARE(met, (std::vector<int>{-1, 0, 1, 2, -1}));
+            const QPoint at(view.width() * 3 / 4, view.height() / 2);
+            QHelpEvent help(QEvent::ToolTip, at, view.mapToGlobal(at));
+            QApplication::sendEvent(&view, &help);
+            QCOMPARE(QToolTip::text(), QString::fromUtf8("Step 2 (second half of a split step)\n"
+                                                         "Duration 6:00.0, from 6:00.0\n"
+                                                         "Frequency: 15 → 20, 20 → 10\n"
+                                                         "Level: 128 → 255, 102 → 0\n"
+                                                         "Pitch: 150 → 200, 150 → 200"));
         }
     }
 
-    void valuesRunFromStartFieldsToEndFields() {
-        Loaded l;
-        load(l, "a.ZS2", samples::buildSession(kSession), {0, true});
-        SessionView view;
-        view.setRecords(l.session->records);
-        const auto& first = view.segments()[0];
-        const std::array<float, 6> start{10, 30, 0, 204, 100, 100};
-        const std::array<float, 6> mid{15, 20, 128, 102, 150, 150};  // 127.5 to even
-        QCOMPARE(first.start, start);
-        QCOMPARE(first.end, mid);
-        QCOMPARE(view.segments()[1].start, mid);
-        // Without planned roles only the tone-level ramps show.
-        Loaded r;
-        load(r, "a.zs2", samples::buildSession(kSession));
-        view.setRecords(r.session->records);
-        std::vector<Role> roles;
-        for (const auto& s : view.segments())
-            roles.push_back(s.role);
-        QCOMPARE(roles, (std::vector<Role>{Role::SoftOn, Role::Plain, Role::Plain, Role::SoftOff,
-                                           Role::Plain}));
-    }
-
-    void tooltipNamesTheStepUnderTheMouse() {
-        Loaded l;
-        load(l, "a.zs2", samples::buildSession(kSession), {0, true});
-        SessionView view;
-        view.resize(800, 300);
-        view.setRecords(l.session->records, l.session->roles);
-        view.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&view));
-        const QPoint at(view.width() * 3 / 4, view.height() / 2);  // within the second half
-        QCOMPARE(view.hitTest(at.x()), 1);
-        // Sweeping the mouse across meets each step once, in order, and nothing beside the plot.
-        std::vector<int> met;
-        for (int x = 0; x < view.width(); ++x) {
-            if (met.empty() || met.back() != view.hitTest(x)) met.push_back(view.hitTest(x));
-        }
-        QCOMPARE(met, (std::vector<int>{-1, 0, 1, 2, -1}));
-        QHelpEvent help(QEvent::ToolTip, at, view.mapToGlobal(at));
-        QApplication::sendEvent(&view, &help);
-        QCOMPARE(QToolTip::text(), QString::fromUtf8("Step 2 (second half of a split step)\n"
-                                                     "Duration 6:00.0, from 6:00.0\n"
-                                                     "Frequency: 15 → 20, 20 → 10\n"
-                                                     "Level: 128 → 255, 102 → 0\n"
-                                                     "Pitch: 150 → 200, 150 → 200"));
-    }
-
-    void columnsHoldEachSeriesLowestAndHighest() {
+    void columnsHoldEachSeriesExtremesAndOddValuesDraw() {
         // Steps of 1, 1 and 2 seconds; frequency 1 goes 10-20, 5-8, then 0-100.
         std::vector<TargetStepRecord> records(3);
         const float freq[3][2] = {{10, 20}, {5, 8}, {0, 100}};
@@ -139,19 +112,13 @@ class ViewTest : public QObject {
         QCOMPARE(columns(2, SessionView::kFreq1), (Pairs{{5, 20}, {0, 100}}));
         QCOMPARE(columns(4, SessionView::kFreq1), (Pairs{{10, 20}, {5, 8}, {0, 50}, {50, 100}}));
         QCOMPARE(columns(2, SessionView::kFreq2), (Pairs{{5, 5}, {5, 5}}));
-    }
-
-    void drawsAnySessionWithoutFault() {
-        // Values a hand-made file may hold, drawn both segment by segment and per column.
-        TargetStepRecord odd;
-        odd.freq[0] = std::nanf("");
-        odd.freq[4] = INFINITY;
-        odd.pitch[1] = -3e38F;
-        odd.pitch[3] = 3e38F;
-        odd.duration = {'-', '1', ':', '0', '0', '.', '0'};
-        std::vector<TargetStepRecord> records(1000, TargetStepRecord{});
-        records[10] = odd;
-        SessionView view;
+        // Values a hand-made file may hold, drawn segment by segment and per column.
+        records.assign(1000, TargetStepRecord{});
+        records[10].freq[0] = std::nanf("");
+        records[10].freq[4] = INFINITY;
+        records[10].pitch[1] = -3e38F;
+        records[10].pitch[3] = 3e38F;
+        records[10].duration = {'-', '1', ':', '0', '0', '.', '0'};
         view.setRecords(records);
         QCOMPARE(view.totalTenths(), std::int64_t{0});
         for (const QSize size : {QSize(2000, 300), QSize(320, 200)}) {
@@ -162,36 +129,31 @@ class ViewTest : public QObject {
         }
     }
 
-    void loaderRefusesWhatIsNoSession() {
-        struct Row {
+    void loaderRefusesWhatIsNoSessionAndShowsAnOswAsItIs() {
+        const struct {
             const char* name;
             std::size_t bytes;
             const char* problem;
-        };
-        const Row rows[] = {
+        } rows[] = {
             {"short.OSw", 2 * kTargetRecordSize - 1,
              "It is not a whole number of 109-byte records."},
             {"short.zs2", kSourceRecordSize + 1, "It is not a whole number of 45-byte records."},
             {"long.osw", (kMaxRecordCount + 1) * kTargetRecordSize,
              "It has more than 32767 records."},
             {"text.txt", 0, "It is neither a ZS2 nor an OSw session."},
+            {"gone.osw", 0, "File not found"},
         };
-        for (const Row& row : rows) {
-            Loaded l;
-            load(l, row.name, std::vector<std::uint8_t>(row.bytes));
-            QVERIFY(!l.session);
-            QCOMPARE(l.problem, std::string(row.problem));
+        for (const auto& row : rows) {
+            std::string problem;
+            QVERIFY(!load(row.name, std::vector<std::uint8_t>(row.bytes), problem));
+            QCOMPARE(problem, std::string(row.problem));
         }
-        Loaded missing;
-        QVERIFY(!SessionView::loadSessionFile(missing.dir / "gone.osw", {}, missing.problem));
-        QCOMPARE(missing.problem, std::string("File not found"));
-        // An OSw file is shown as it stands, with no planned roles.
-        Loaded l;
+        std::string problem;
         const auto target = convertSession(samples::buildSession(kSession), {}, [](int) {}).target;
-        load(l, "a.OSW", target);
-        QCOMPARE(l.session->records.size(), std::size_t{5});
-        QVERIFY(l.session->roles.empty());
-        QCOMPARE(l.session->records[4].stepNumber, std::int16_t{5});
+        const auto loaded = load("a.OSW", target, problem);
+        QCOMPARE(loaded->records.size(), std::size_t{5});
+        QVERIFY(loaded->roles.empty());
+        QCOMPARE(loaded->records[4].stepNumber, std::int16_t{5});
     }
 };
 
