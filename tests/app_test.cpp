@@ -197,6 +197,10 @@ class WindowTest : public QObject {
         QVERIFY(!f.drop({"notes.txt"}));
         QStringList during;
         f.host.onEvents = [&] { during << f.text("statusText"); };
+        QString atNotFound;  // the status line while the missing entry's question shows
+        f.host.onMessage = [&](const Message& m) {
+            if (m.kind == MessageKind::SessionNotFound) atNotFound = f.text("statusText");
+        };
         QVERIFY(f.drop({"A.ZS2", "Lib", "notes.txt", "Odd.ZS2", "Bad.ZS2", "Relax.ZA2"}));
         QCOMPARE(f.rows(),
                  (QStringList{"A.ZS2|A.OSw|1|1:00.0|converted", "C.ZS2|C.OSw|1|1:00.0|converted",
@@ -207,6 +211,7 @@ class WindowTest : public QObject {
                               "B.ZS2|B.OSw|8|1:20:00.0|converted", "Gone.ZS2||||not found"}));
         QCOMPARE(f.text("statusText"), QStringLiteral("Album Relax.ZA2: 1 converted, 1 not found"));
         QCOMPARE(during.last(), QStringLiteral("Converting 1 of 2: B.ZS2"));
+        QCOMPARE(atNotFound, QStringLiteral("Converting 2 of 2: Gone.ZS2"));
         QCOMPARE(readBytes(f.dir / "A.OSw"),
                  convertSession(samples::buildSession(minute), {}, [](int) {}).target);
         QVERIFY(!std::filesystem::exists(f.dir / "notes.OSw"));

@@ -87,6 +87,7 @@ std::optional<PickedFile> ScriptedHost::showOpen(const OpenDialogSettings& setti
 
 std::int32_t ScriptedHost::showMessage(const Message& message) {
     messages.push_back(message);
+    if (onMessage) onMessage(message);
     if (message.buttons == Buttons::Ok || answers.empty()) return kAnswerOk;
     const std::int32_t answer = answers.front();
     answers.pop_front();

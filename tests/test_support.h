@@ -60,6 +60,8 @@ class ScriptedHost : public Host {
     int quitAtEventsCall = 0;
     // Runs inside processEvents, as a user's click would.
     std::function<void()> onEvents;
+    // Runs as each message shows, before it is answered.
+    std::function<void(const Message&)> onMessage;
 
     std::string programFolderPath = "/nonexistent-program-folder";
     std::vector<OpenDialogSettings> dialogs;
