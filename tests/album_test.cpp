@@ -153,6 +153,8 @@ TEST_F(Album, MissingEntryAsksWhetherToGoOn) {
     EXPECT_EQ(host.messages[0].title, "File not found");
     EXPECT_EQ(host.messages[0].buttons, Buttons::OkCancel);
     EXPECT_EQ(host.messages[1].title, "Path not found");
+    EXPECT_EQ(state.lastFolder,
+              dir.path().string());  // a missing entry's folder is not the dialog's
 
     fs::remove(dir / "A.OSw");
     host.messages.clear();

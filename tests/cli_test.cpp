@@ -227,6 +227,8 @@ TEST(Inspect, TablesOfLongSessions) {
     EXPECT_TRUE(table.starts_with("L.OSw (OSw, 9 records)\n")) << table;
     EXPECT_NE(table.find(" 9:55.0 "), std::string::npos) << table;
     EXPECT_NE(table.find("9 steps, playing time 1:00:00.0\n"), std::string::npos) << table;
+    EXPECT_TRUE(cli(dir, {"--format=csv", "L.OSw"}, Z2O_INSPECT)
+                    .out.starts_with("file,record,stepNumber,duration,freq1,freq2,"));
 }
 
 TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {

@@ -385,8 +385,10 @@ class Printer {
         }
         std::vector<std::size_t> widths(rows[0].size(), 0);
         for (const auto& row : rows) {
-            for (std::size_t c = 0; c < row.size(); ++c)
-                widths[c] = std::max(widths[c], row[c].size());
+            std::transform(widths.begin(), widths.end(), row.begin(), widths.begin(),
+                           [](std::size_t width, const std::string& cell) {
+                               return std::max(width, cell.size());
+                           });
         }
         m_out += file + " (" + kindName(contents.kind) + ", " + std::to_string(contents.count) +
                  " records)\n";
