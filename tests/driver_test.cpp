@@ -159,9 +159,10 @@ TEST_F(Driver, SourcesThatCannotBeReadAreReportedOnceAndWriteNothing) {
         {dir / "Big.ZS2", kOverflow, dir / "Big.ZS2"},
         {dir / "Many.ZS2", kOverflow, dir / "Many.ZS2"},
         {dir / "Same.OSw", kPathFileAccessError, dir / "Same.OSw"},
+#ifdef __linux__
+        // Windows (Wine at least) answers a name too long with "not found".
         {dir / (std::string(300, 'n') + ".ZS2"), kBadFileName,
          dir / (std::string(300, 'n') + ".ZS2")},
-#ifdef __linux__
         // Longer than the size it reports: the source is not what it was when opened.
         {dir / "Grows.ZS2", kDeviceIoError, dir / "Grows.ZS2"},
 #endif
