@@ -33,20 +33,15 @@ void CommandHandler::raiseStepError(int number) {
     for (ErrorTally& tally : stepErrors) {
         if (tally.number == number) {
             ++tally.count;
-            errorNumber = number;
-            errorText = tally.description;
             return;
         }
     }
     const RunError error = runError(number);
     stepErrors.push_back({number, error.description, 1});
-    errorNumber = number;
-    errorText = error.description;
     show({error.description, Buttons::Ok, {}, MessageKind::StepError, m_state.sourcePath});
 }
 
 void CommandHandler::fail(const RunError& error, const std::string& path) {
-    errorNumber = error.number;
     show({error.description + "\r\n" + path,
           Buttons::Ok,
           {},

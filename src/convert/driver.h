@@ -39,6 +39,7 @@ class CommandHandler {
     void show(const Message& message);
 
     bool checkingSession = false;  // set while an album entry is tested for existence
+    // The last error passed to `raise`, which an album entry's existence test reads.
     int errorNumber = 0;
     std::string errorText;
     std::vector<ErrorTally> stepErrors;
