@@ -7,7 +7,7 @@ app=$(realpath "$1")
 bare=$(realpath "$2")
 runs=${3:-10}
 if [ -z "${Z2O_UNDER_XVFB:-}" ]; then
-    Z2O_UNDER_XVFB=1 exec "$(dirname "$0")/../scripts/with-xvfb" "$0" "$@"
+    Z2O_UNDER_XVFB=1 exec xvfb-run -a "$0" "$@"
 fi
 work=$(mktemp -d)
 export XDG_RUNTIME_DIR="$work"
