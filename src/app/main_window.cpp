@@ -148,14 +148,12 @@ class MainWindow::CommandHost : public Host {
     }
     void albumSessionDone(const std::string& path, const SessionOutcome& outcome) override {
         m_entryOpen = false;
-        sessionDone(QString::fromStdString(path), outcome);
+        addSessionRow(QString::fromStdString(path), outcome);
     }
 
-    void beginSession() {
-        m_reason.clear();
-    }
+    void beginSession() { m_reason.clear(); }
     // The row of a session conversion that was not cancelled.
-    ConversionRow sessionDone(const QString& source, const SessionOutcome& outcome) {
+    ConversionRow addSessionRow(const QString& source, const SessionOutcome& outcome) {
         ConversionRow row(ConversionRow::Outcome::Converted, source);
         row.targetPath = QString::fromStdString(outcome.targetPath);
         switch (outcome.status) {
@@ -421,7 +419,7 @@ void MainWindow::mnuConProtSes_Click() {
         const SessionOutcome outcome = runSessionConversion(m_state, *m_host);
         if (outcome.status == SessionOutcome::Status::Cancelled) return;
         m_status->setText(sessionStatus(
-            m_host->sessionDone(QString::fromStdString(m_state.sourcePath), outcome)));
+            m_host->addSessionRow(QString::fromStdString(m_state.sourcePath), outcome)));
     });
 }
 
