@@ -67,7 +67,7 @@ Message notFoundMessage(const std::string& sourcePath, const std::string& title)
         Buttons::OkCancel, title, MessageKind::SessionNotFound, sourcePath};
 }
 
-// `albumMode` is off on every way out of the command.
+// `albumMode` is on only while an entry converts, however its conversion ends.
 struct AlbumModeGuard {
     ProgramState& state;
     ~AlbumModeGuard() { state.albumMode = false; }
@@ -77,6 +77,7 @@ struct AlbumModeGuard {
 
 bool convertListedSession(ProgramState& state, Host& host, const std::string& sourcePath,
                           AlbumOutcome& outcome) {
+    const AlbumModeGuard guard{state};
     state.albumMode = true;
     state.sourcePath = sourcePath;
     if (!host.processEvents()) {
@@ -89,7 +90,6 @@ bool convertListedSession(ProgramState& state, Host& host, const std::string& so
     state.lastAnswer = kAnswerYes;
     result.session = runSessionConversion(state, host);
     host.albumSessionDone(sourcePath, result.session);
-    state.albumMode = false;
     if (state.lastAnswer == kAnswerCancel) {
         outcome.stopped = true;
         return false;
@@ -120,7 +120,6 @@ std::optional<RunError> readAlbumEntries(const std::string& albumPath,
 AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
     CommandHandler handler(state, host);
     AlbumOutcome outcome;
-    AlbumModeGuard guard{state};
 
     const std::optional<PickedFile> picked =
         pickFile(state, host, handler,

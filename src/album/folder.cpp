@@ -59,7 +59,6 @@ AlbumOutcome runSessionBatch(ProgramState& state, Host& host, const std::string&
             break;
         }
     }
-    state.albumMode = false;
     return outcome;
 }
 

@@ -383,7 +383,7 @@ class Printer {
                 }
             }
         }
-        std::vector<std::size_t> widths(rows[0].size(), 0);
+        std::vector<std::size_t> widths(rows[0].size());
         for (const auto& row : rows) {
             std::transform(widths.begin(), widths.end(), row.begin(), widths.begin(),
                            [](std::size_t width, const std::string& cell) {

@@ -390,19 +390,15 @@ std::optional<RunError> TargetFile::create(const std::string& path) {
         m_permissions = static_cast<unsigned>(existing.permissions());
     }
 
-#ifdef O_TMPFILE
     if (const int fault = injectedFault("create", fromPath(target.parent_path())))
         return failureFor(fault, path);
+#ifdef O_TMPFILE
     m_file = openUnnamedIn(target.parent_path());
     if (m_file) return std::nullopt;
     if (!unnamedRefused(errno)) return failureFor(lastError(), path);
 #endif
     for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
         m_temporary = temporaryNameBeside(target);
-        if (const int fault = injectedFault("create", m_temporary)) {
-            m_temporary.clear();
-            return failureFor(fault, path);
-        }
         m_file = createNewFile(m_temporary);
         if (!m_file && errno != EEXIST) {
             m_temporary.clear();

@@ -108,8 +108,8 @@ class TargetFile {
 std::optional<RunError> replaceFile(const std::string& path, std::span<const std::uint8_t> bytes);
 
 // Test seam: when set, called before each file operation ("read" opens a source, "create",
-// "write", "sync" and "rename" the temporary target) with its path; a non-zero errno value makes
-// that operation fail with it.
+// "unnamed", "write", "sync" and "rename" the temporary target) with its path; a non-zero errno
+// value makes that operation fail with it.
 using FileFaultHook = int (*)(const char* operation, const std::string& path);
 void setFileFaultHook(FileFaultHook hook);
 
