@@ -254,6 +254,10 @@ TEST_F(Album, EndingTheProgramStopsBeforeTheNextEntry) {
     EXPECT_EQ(converted(outcome), std::vector<std::string>{"A.OSw"});
     EXPECT_FALSE(fs::exists(dir / "Deep/B.OSw"));
     EXPECT_FALSE(state.albumMode);
+    EXPECT_EQ(host.eventsCalls, 3);  // nothing more is asked once the answer is to end
+    // A folder ends the same way, and leaves album mode off too.
+    EXPECT_TRUE(runFolderConversion(state, host, fromPath(dir.path())).stopped);
+    EXPECT_FALSE(state.albumMode);
 }
 
 }  // namespace

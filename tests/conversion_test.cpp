@@ -93,6 +93,7 @@ TEST(Session, RefusesPastTheLastStepNumber) {
     const ConversionResult full = convertSession(justFits, {}, [](int) {});
     EXPECT_FALSE(full.tooManySteps);
     EXPECT_EQ(full.steps, 32767);
+    EXPECT_EQ(full.target.size(), 32767 * kTargetRecordSize);  // through many flushes
     const auto tooMany = samples::buildSession("step duration=20:00.0 channel=0x3C repeat=8192\n");
     const ConversionResult overflow = convertSession(tooMany, {}, [](int) {});
     EXPECT_TRUE(overflow.tooManySteps);

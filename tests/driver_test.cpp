@@ -1,6 +1,7 @@
 // The session command end to end on real files, with a scripted host.
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "driver.h"
@@ -171,15 +172,24 @@ TEST_F(Driver, SourcesThatCannotBeReadAreReportedOnceAndWriteNothing) {
     fs::create_symlink("/proc/version", dir.path() / "Grows.ZS2");
 #endif
     const auto before = dir.names();
-    for (const Row& row : rows) {
-        host.messages.clear();
-        const SessionOutcome outcome = convert(row.source);
-        EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed) << row.source;
-        ASSERT_EQ(host.messages.size(), 1U) << row.source;
-        EXPECT_EQ(host.messages[0].text, row.text + ("\r\n" + row.path));
-        EXPECT_EQ(host.messages[0].buttons, Buttons::Ok);
+    // Both ways of making a target: an unnamed file, and a named temporary one where the file
+    // system has no unnamed files.
+    const FileFaultHook noUnnamedFiles = [](const char* operation, const std::string&) {
+        return std::string(operation) == "unnamed" ? EOPNOTSUPP : 0;
+    };
+    for (const FileFaultHook hook : {FileFaultHook{}, noUnnamedFiles}) {
+        setFileFaultHook(hook);
+        for (const Row& row : rows) {
+            host.messages.clear();
+            const SessionOutcome outcome = convert(row.source);
+            EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed) << row.source;
+            ASSERT_EQ(host.messages.size(), 1U) << row.source;
+            EXPECT_EQ(host.messages[0].text, row.text + ("\r\n" + row.path));
+            EXPECT_EQ(host.messages[0].buttons, Buttons::Ok);
+            EXPECT_EQ(dir.names(), before) << row.source;
+        }
     }
-    EXPECT_EQ(dir.names(), before);
+    setFileFaultHook(nullptr);
     EXPECT_EQ(readBytes(dir / "Big.OSw"), (std::vector<std::uint8_t>{1, 2, 3}));
     EXPECT_EQ(readBytes(dir / "Many.OSw"), (std::vector<std::uint8_t>{4, 5, 6}));
     EXPECT_EQ(readBytes(dir / "Same.OSw").size(), kSourceRecordSize);
