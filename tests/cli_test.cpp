@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 
 #include "file_io.h"
 #include "session.h"
@@ -15,13 +13,6 @@ namespace z2o {
 namespace {
 
 using CliRun = testing::ProgramRun;
-
-std::string slurp(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Runs the tool in `folder` with exactly these arguments.
 CliRun cli(const TempDir& folder, const std::vector<std::string>& args,
@@ -295,7 +286,8 @@ TEST(Cli, BundledSamplesMatchTheirDescriptions) {
         if (entry.path().extension() != ".txt") continue;
         std::filesystem::path session = entry.path();
         session.replace_extension(".ZS2");
-        EXPECT_EQ(readBytes(session.string()), samples::buildSession(slurp(entry.path().string())))
+        EXPECT_EQ(readBytes(session.string()),
+                  samples::buildSession(testing::readText(entry.path().string())))
             << session << " is stale: rebuild it with z2o-make-session";
     }
 }

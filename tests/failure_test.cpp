@@ -6,7 +6,6 @@
 #include <unistd.h>
 #endif
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -152,11 +151,8 @@ TEST_F(Failures, PermissionsOfARealUser) {
         const SessionOutcome outcome = convert(folder / "A.ZS2");
         fs::permissions(folder, P::owner_all);
         fs::permissions(folder / "A.ZS2", P::owner_all);
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(folder))
-            names.push_back(entry.path().filename());
-        std::sort(names.begin(), names.end());
-        EXPECT_EQ(names, (std::vector<std::string>{"A.OSw", "A.ZS2"})) << row.what;
+        EXPECT_EQ(testing::namesIn(folder), (std::vector<std::string>{"A.OSw", "A.ZS2"}))
+            << row.what;
         if (row.number == 0) {
             EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted) << row.what;
             EXPECT_NE(readBytes(folder / "A.OSw"), kOldTarget) << row.what;
@@ -199,7 +195,7 @@ TEST_F(Failures, ARenameRefusedByTheSystemLeavesNothingBehind) {
     EXPECT_EQ(readBytes(s_target + "/inside"), kOldTarget);
 }
 
-// A small file system of its own: really full, then really read-only.
+// A small file system of its own, really full.
 TEST_F(Failures, FullAndReadOnlyDisks) {
 #ifdef _WIN32
     GTEST_SKIP() << "needs a small file system mounted for the test (tmpfs)";
@@ -218,22 +214,12 @@ TEST_F(Failures, FullAndReadOnlyDisks) {
     // 2,000 steps become 218,000 bytes: more than the disk holds.
     writeBytes(disk + "/Big.ZS2", samples::buildSession("step repeat=2000\n"));
     writeBytes(disk + "/Big.OSw", kOldTarget);
-    SessionOutcome outcome = convert(disk + "/Big.ZS2");
+    const SessionOutcome outcome = convert(disk + "/Big.ZS2");
     EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed);
     ASSERT_EQ(host.messages.size(), 1U);
     EXPECT_EQ(host.messages[0].text, "Disk full\r\n" + disk + "/Big.OSw");
     EXPECT_EQ(readBytes(disk + "/Big.OSw"), kOldTarget);
-    std::size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(disk))
-        ++files;
-    EXPECT_EQ(files, 2U);
-
-    writeBytes(disk + "/Small.ZS2", samples::buildSession("step\n"));
-    ASSERT_EQ(std::system(("mount -o remount,ro '" + disk + "'").c_str()), 0);
-    outcome = convert(disk + "/Small.ZS2");
-    ASSERT_EQ(host.messages.size(), 1U);
-    EXPECT_EQ(host.messages[0].text, "Permission denied\r\n" + disk + "/Small.OSw");
-    EXPECT_FALSE(fs::exists(disk + "/Small.OSw"));
+    EXPECT_EQ(testing::namesIn(disk), (std::vector<std::string>{"Big.OSw", "Big.ZS2"}));
 #endif
 }
 

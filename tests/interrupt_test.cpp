@@ -4,16 +4,13 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <thread>
 
 #include "session.h"
@@ -23,41 +20,11 @@
 namespace z2o {
 namespace {
 
-struct Child {
-    pid_t pid;
-    std::string out;
-    std::string err;
-};
+using testing::waitForProgram;
 
-// Starts the tool with its output in `logs`, away from the folder under test.
-Child start(const TempDir& logs, const std::vector<std::string>& args) {
-    Child run{0, logs / "out", logs / "err"};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, run.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_addopen(&actions, 2, run.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    std::vector<char*> argv{const_cast<char*>(Z2O_CONVERT)};
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    EXPECT_EQ(posix_spawn(&run.pid, Z2O_CONVERT, &actions, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&actions);
-    return run;
-}
-
-int waitFor(const Child& run) {
-    int status = 0;
-    waitpid(run.pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-std::string text(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
+// Starts the tool with its output in `logs`, away from the folder under test: its process id.
+int start(const TempDir& logs, const std::vector<std::string>& args) {
+    return testing::startProgram(Z2O_CONVERT, args, ".", logs / "out", logs / "err");
 }
 
 // A session of 8,000 long steps with both ramps: about 3.5 MB to write, time enough to be hit.
@@ -84,24 +51,24 @@ class KilledRuns : public ::testing::Test {
 
 TEST_F(KilledRuns, SigkillAnywhereLeavesTheOldOrTheNewTarget) {
     const auto begin = std::chrono::steady_clock::now();
-    EXPECT_EQ(waitFor(start(logs, {dir / "L.ZS2"})), 0);
+    EXPECT_EQ(waitForProgram(start(logs, {dir / "L.ZS2"})), 0);
     const auto lasted = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - begin);
     std::mt19937 random(3);
     for (int run = 0; run < 30; ++run) {
         writeBytes(dir / "L.OSw", kOld);
-        const Child started = start(logs, {dir / "L.ZS2"});
+        const int started = start(logs, {dir / "L.ZS2"});
         std::this_thread::sleep_for(std::chrono::microseconds(
             std::uniform_int_distribution<long>(0, lasted.count() * 5 / 4)(random)));
-        kill(started.pid, SIGKILL);
-        waitFor(started);
+        kill(started, SIGKILL);
+        waitForProgram(started);
         // Killed between putting the new target under its hidden name and renaming it: that
         // name holds the whole new target, and the next conversion clears it.
         const std::string leftover = dir / ".L.OSw.tmp";
         if (std::filesystem::exists(leftover)) {
             EXPECT_EQ(readBytes(leftover), converted);
             expectOldOrNewAndNothingElse({".L.OSw.tmp", "L.OSw", "L.ZS2"});
-            EXPECT_EQ(waitFor(start(logs, {dir / "L.ZS2"})), 0);
+            EXPECT_EQ(waitForProgram(start(logs, {dir / "L.ZS2"})), 0);
         }
         expectOldOrNewAndNothingElse({"L.OSw", "L.ZS2"});
     }
@@ -113,11 +80,11 @@ TEST_F(KilledRuns, SigintAndSigtermEndTheRunWithItsSummary) {
         album += "L.ZS2\r\n";
     writeBytes(dir / "A.ZA2", std::vector<std::uint8_t>(album.begin(), album.end()));
     for (const int signal : {SIGINT, SIGTERM}) {
-        const Child run = start(logs, {"--album", dir / "A.ZA2"});
+        const int run = start(logs, {"--album", dir / "A.ZA2"});
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        kill(run.pid, signal);
-        EXPECT_EQ(waitFor(run), 128 + signal);
-        const std::string out = text(run.out);
+        kill(run, signal);
+        EXPECT_EQ(waitForProgram(run), 128 + signal);
+        const std::string out = testing::readText(logs / "out");
         EXPECT_NE(out.find((dir / "A.ZA2") + ": "), std::string::npos) << out;
         EXPECT_EQ(out.find("40 converted"), std::string::npos);
         expectOldOrNewAndNothingElse({"A.ZA2", "L.OSw", "L.ZS2"});

@@ -33,45 +33,32 @@ std::vector<std::uint8_t> textBytes(const std::string& text) {
 
 TEST(Names, BeyondAsciiAsArgumentsAndAlbumLines) {
     TempDir dir;
-    const auto session = samples::buildSession("step channel=0x3C\nstep\n");
-    const auto target = convertSession(session, {}, [](int) {}).target;
-    for (const std::string& name : {kGerman, kRussian}) {
-        writeBytes(dir / (name + ".ZS2"), session);
-        const testing::ProgramRun run = convertIn(dir, {name + ".ZS2"});
-        EXPECT_EQ(run.status, 0) << run.err;
-        EXPECT_EQ(run.out, name + ".ZS2 -> " + name + ".OSw (4 steps)\n");
-        EXPECT_EQ(readBytes(dir / (name + ".OSw")), target);
-        fs::remove(toPath(dir / (name + ".OSw")));
-    }
-
-    writeBytes(dir / "Mix.ZA2", textBytes(kGerman + ".ZS2\r\n" + kRussian + ".ZS2\r\n"));
-    const testing::ProgramRun run = convertIn(dir, {"--album", "Mix.ZA2"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, (dir / (kGerman + ".ZS2")) + " -> " + (dir / (kGerman + ".OSw")) +
-                           " (4 steps)\n" + (dir / (kRussian + ".ZS2")) + " -> " +
-                           (dir / (kRussian + ".OSw")) +
-                           " (4 steps)\nMix.ZA2: 2 converted, 0 failed\n");
-    EXPECT_EQ(readBytes(dir / (kRussian + ".OSw")), target);
-}
-
-TEST(Names, LegacyCodePageAlbumLineIsReadNotACrash) {
-    TempDir dir;
-    // Windows reads the line in its ANSI code page; elsewhere its bytes are the name.
-    const std::string name = nameAsUtf8(kLegacyLine);
+    // Windows reads an album line in its ANSI code page; elsewhere its bytes are the name.
+    const std::string legacy = nameAsUtf8(kLegacyLine);
 #ifdef _WIN32
-    EXPECT_EQ(name, "f\xC3\xBCr.ZS2");
+    EXPECT_EQ(legacy, "f\xC3\xBCr.ZS2");
 #else
-    EXPECT_EQ(name, kLegacyLine);
+    EXPECT_EQ(legacy, kLegacyLine);
 #endif
-    EXPECT_EQ(nameAsUtf8(kGerman), kGerman);
-    EXPECT_EQ(fromPath(toPath(kGerman)), kGerman);
-    writeBytes(dir / name, samples::buildSession("step\n"));
-    writeBytes(dir / "Old.ZA2", textBytes(kLegacyLine + "\r\nGone " + kLegacyLine + "\r\n"));
-    const testing::ProgramRun run = convertIn(dir, {"--album", "Old.ZA2"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, (dir / name) + " -> " + (dir / targetPathFor(name)) +
-                           " (1 steps)\nOld.ZA2: 1 converted, 1 failed\n");
-    EXPECT_EQ(run.err, "z2o-convert: " + (dir / ("Gone " + name)) + ": could not be found\n");
+    const auto session = samples::buildSession("step channel=0x3C\nstep\n");
+    for (const std::string& name : {kGerman + ".ZS2", kRussian + ".ZS2", legacy})
+        writeBytes(dir / name, session);
+    const testing::ProgramRun run = convertIn(dir, {kGerman + ".ZS2"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, kGerman + ".ZS2 -> " + kGerman + ".OSw (4 steps)\n");
+
+    writeBytes(dir / "Mix.ZA2",
+               textBytes(kRussian + ".ZS2\r\n" + kLegacyLine + "\r\nGone " + kLegacyLine + "\r\n"));
+    const testing::ProgramRun album = convertIn(dir, {"--album", "Mix.ZA2"});
+    EXPECT_EQ(album.status, 1);
+    EXPECT_EQ(album.out, (dir / (kRussian + ".ZS2")) + " -> " + (dir / (kRussian + ".OSw")) +
+                             " (4 steps)\n" + (dir / legacy) + " -> " +
+                             (dir / targetPathFor(legacy)) +
+                             " (4 steps)\nMix.ZA2: 2 converted, 1 failed\n");
+    EXPECT_EQ(album.err, "z2o-convert: " + (dir / ("Gone " + legacy)) + ": could not be found\n");
+    const auto target = convertSession(session, {}, [](int) {}).target;
+    for (const std::string& name : {kGerman + ".OSw", kRussian + ".OSw", targetPathFor(legacy)})
+        EXPECT_EQ(readBytes(dir / name), target) << name;
 }
 
 TEST(Files, CreationIsExclusiveAndSizesAre64Bit) {

@@ -44,8 +44,12 @@ std::string TempDir::operator/(const std::string& name) const {
 }
 
 std::vector<std::string> TempDir::names() const {
+    return namesIn(m_path);
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_path)) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
         names.push_back(fromPath(entry.path().filename()));
     }
     std::sort(names.begin(), names.end());
@@ -104,13 +108,12 @@ void ScriptedHost::albumProgress(int index, int count, const std::string& path) 
     progress.push_back(std::to_string(index) + "/" + std::to_string(count) + " " + path);
 }
 
-namespace {
-
-// In text mode, so that Windows' CR LF line ends read as "\n".
-std::string textOf(const std::string& path) {
+std::string readText(const std::string& path) {
     std::ifstream in(toPath(path));
     return {std::istreambuf_iterator<char>(in), {}};
 }
+
+namespace {
 
 #ifdef _WIN32
 // Quoted so that the child's CommandLineToArgvW gives back exactly `argument`.
@@ -163,9 +166,13 @@ int start(const std::string& program, const std::vector<std::string>& arguments,
     CloseHandle(process.hThread);
     return exited ? static_cast<int>(status) : -1;
 }
-#else
-int start(const std::string& program, const std::vector<std::string>& arguments,
-          const std::string& folder, const std::string& out, const std::string& err) {
+#endif
+
+}  // namespace
+
+#ifndef _WIN32
+int startProgram(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::string& folder, const std::string& out, const std::string& err) {
     std::vector<std::string> words{program};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -173,7 +180,6 @@ int start(const std::string& program, const std::vector<std::string>& arguments,
         argv.push_back(word.data());
     argv.push_back(nullptr);
     const pid_t child = fork();
-    if (child < 0) return -1;
     if (child == 0) {
         const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -184,21 +190,28 @@ int start(const std::string& program, const std::vector<std::string>& arguments,
         execv(program.c_str(), argv.data());
         _exit(127);
     }
+    return child;
+}
+
+int waitForProgram(int pid) {
     int raw = 0;
-    if (waitpid(child, &raw, 0) != child) return -1;
-    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    if (pid < 0 || waitpid(pid, &raw, 0) != pid) return -1;
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
 }
 #endif
-
-}  // namespace
 
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& folder) {
     const TempDir capture;
     ProgramRun run;
+#ifdef _WIN32
     run.status = start(program, arguments, folder, capture / "out", capture / "err");
-    run.out = textOf(capture / "out");
-    run.err = textOf(capture / "err");
+#else
+    run.status =
+        waitForProgram(startProgram(program, arguments, folder, capture / "out", capture / "err"));
+#endif
+    run.out = readText(capture / "out");
+    run.err = readText(capture / "err");
     return run;
 }
 

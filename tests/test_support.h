@@ -31,11 +31,13 @@ class TempDir {
 };
 
 std::vector<std::uint8_t> readBytes(const std::string& path);
+std::string readText(const std::string& path);  // in text mode: CR LF reads as "\n"
+std::vector<std::string> namesIn(const std::filesystem::path& folder);  // sorted
 void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> hexBytes(const std::string& hex);
 
 struct ProgramRun {
-    int status = -1;  // the exit status; -1 when the program could not start or did not exit
+    int status = -1;  // the exit status; -1 when the program could not start
     std::string out;
     std::string err;
 };
@@ -43,6 +45,13 @@ struct ProgramRun {
 // its standard output and error captured.
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& folder);
+#ifndef _WIN32
+// Starts it without waiting, its output in the files `out` and `err`: the process id.
+int startProgram(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::string& folder, const std::string& out, const std::string& err);
+// Its exit status, or 128 and the signal that ended it.
+int waitForProgram(int pid);
+#endif
 
 class ScriptedHost : public Host {
   public:
