@@ -208,16 +208,17 @@ TEST(Inspect, ShowsEveryFieldInEachFormat) {
     EXPECT_NE(table.find(R"(  "\x5C\x01\xE9 5  NaN,-0,Infinity,)"), std::string::npos) << table;
 }
 
-// A converted session of exactly an hour: each record of its own, and the hours counted.
+// A converted session of over an hour: each record of its own, and the hours counted.
 TEST(Inspect, TablesOfLongSessions) {
     TempDir dir;
-    const auto source = samples::buildSession("step duration=20:00.0 channel=0x08 repeat=3\n");
+    const auto source = samples::buildSession(
+        "step duration=20:00.0 channel=0x08 repeat=3\nstep duration=2:12.3\n");
     writeBytes(dir / "L.OSw", convertSession(source, {}, [](int) {}).target);
     const std::string table =
         cli(dir, {"--format", "csv", "--format=table", "L.OSw"}, Z2O_INSPECT).out;
-    EXPECT_TRUE(table.starts_with("L.OSw (OSw, 9 records)\n")) << table;
+    EXPECT_TRUE(table.starts_with("L.OSw (OSw, 10 records)\n")) << table;
     EXPECT_NE(table.find(" 9:55.0 "), std::string::npos) << table;
-    EXPECT_NE(table.find("9 steps, playing time 1:00:00.0\n"), std::string::npos) << table;
+    EXPECT_NE(table.find("10 steps, playing time 1:02:12.3\n"), std::string::npos) << table;
     EXPECT_TRUE(cli(dir, {"--format=csv", "L.OSw"}, Z2O_INSPECT)
                     .out.starts_with("file,record,stepNumber,duration,freq1,freq2,"));
 }
@@ -228,8 +229,11 @@ TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
     bytes.resize(kSourceRecordSize + 10);
     writeBytes(dir / "P.ZS2", bytes);
     writeBytes(dir / "Notes.txt", bytes);
+    writeBytes(dir / "Huge.OSw", {});
+    std::filesystem::resize_file(dir / "Huge.OSw", (64 << 20) + 1);  // sparse: costs no disk
     const CliRun run =
-        cli(dir, {"--format", "json", "P.ZS2", "Missing.OSw", "Notes.txt", "P.ZS2"}, Z2O_INSPECT);
+        cli(dir, {"--format", "json", "P.ZS2", "Missing.OSw", "Notes.txt", "Huge.OSw", "P.ZS2"},
+            Z2O_INSPECT);
     EXPECT_EQ(run.status, 1);
     const std::string shown = run.out.substr(0, run.out.size() / 2);
     EXPECT_EQ(run.out, shown + shown);
@@ -243,6 +247,7 @@ TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
     EXPECT_EQ(run.err, partial + "z2o-inspect: Missing.OSw: File not found\n" +
                            "z2o-inspect: Notes.txt: not a session: the name ends neither in .ZS2 "
                            "nor in .OSw\n" +
+                           "z2o-inspect: Huge.OSw: too large for a session (67108865 bytes)\n" +
                            partial);
 
     const std::vector<std::string> usages[] = {
