@@ -82,12 +82,18 @@ TEST_F(Failures, WriteFailuresLeaveTheTargetAsItWas) {
         const bool reading = std::string(row.operation) == "read";
         expectRefused(convert(dir / "A.ZS2"), row.number, reading ? dir / "A.ZS2" : dir / "A.OSw");
     }
-    // A file system without unnamed files: the target goes by a named temporary file instead.
-    g_faultOperation = "unnamed";
-    g_faultError = EOPNOTSUPP;
-    EXPECT_EQ(convert(dir / "A.ZS2").status, SessionOutcome::Status::Converted);
-    EXPECT_NE(readBytes(dir / "A.OSw"), kOldTarget);
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
+    // Beside the fixed temporary name, held by another run: an unnamed file, and a named
+    // temporary one where the file system has no unnamed files.
+    fs::create_directories(dir.path() / ".A.OSw.tmp");
+    writeBytes(dir / ".A.OSw.tmp/held", kOldTarget);
+    for (const int unnamed : {0, EOPNOTSUPP}) {
+        g_faultOperation = "unnamed";
+        g_faultError = unnamed;
+        writeBytes(dir / "A.OSw", kOldTarget);
+        EXPECT_EQ(convert(dir / "A.ZS2").status, SessionOutcome::Status::Converted);
+        EXPECT_NE(readBytes(dir / "A.OSw"), kOldTarget);
+        EXPECT_EQ(dir.names(), (std::vector<std::string>{".A.OSw.tmp", "A.OSw", "A.ZS2"}));
+    }
 }
 
 TEST_F(Failures, ReadOnlyTargetIsKept) {

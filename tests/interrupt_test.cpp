@@ -91,12 +91,12 @@ TEST_F(KilledRuns, SigintAndSigtermEndTheRunWithItsSummary) {
     }
 }
 
-// What standard error shows when it is a terminal and standard output is a file.
-std::string onTerminal(const TempDir& dir, std::vector<std::string> args) {
+// What a terminal shows of standard error, and of standard output unless it goes to a file.
+std::string onTerminal(const TempDir& dir, std::vector<std::string> args, bool outputToo = false) {
     int terminal = -1;
     const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
     if (pid == 0) {
-        const int out = open((dir / ".out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int out = outputToo ? 1 : open((dir / ".out").c_str(), O_WRONLY | O_CREAT, 0644);
         if (out < 0 || dup2(out, 1) < 0 || chdir(dir.path().c_str()) != 0) _exit(127);
         std::vector<char*> argv{const_cast<char*>(Z2O_CONVERT)};
         for (std::string& arg : args)
@@ -125,6 +125,10 @@ TEST(Progress, OneLineOnATerminalClearedBeforeMessages) {
               "\rConverting 1 of 2: A.ZS2\x1b[K\rConverting 2 of 2: Gone.ZS2\x1b[K\r\x1b[K" +
                   missing + "\r\n");
     EXPECT_EQ(onTerminal(dir, {"--quiet", "A.ZS2", "Gone.ZS2"}), missing + "\r\n");
+    // Cleared before each result line too when that goes to the terminal.
+    EXPECT_EQ(onTerminal(dir, {"A.ZS2", "A.ZS2"}, true),
+              "\rConverting 1 of 2: A.ZS2\x1b[K\r\x1b[KA.ZS2 -> A.OSw (1 steps)\r\n"
+              "\rConverting 2 of 2: A.ZS2\x1b[K\r\x1b[KA.ZS2 -> A.OSw (1 steps)\r\n");
 }
 
 }  // namespace
