@@ -24,7 +24,11 @@ namespace fs = std::filesystem;
 const char* g_faultOperation = nullptr;
 int g_faultError = 0;
 
-int injectFault(const char* operation, const std::string&) {
+std::vector<std::string> g_namesAtSync;  // the target's folder as the new target is synced
+
+int injectFault(const char* operation, const std::string& path) {
+    if (std::string(operation) == "sync")
+        g_namesAtSync = testing::namesIn(toPath(path).parent_path());
     return g_faultOperation && std::string(operation) == g_faultOperation ? g_faultError : 0;
 }
 
@@ -93,6 +97,11 @@ TEST_F(Failures, WriteFailuresLeaveTheTargetAsItWas) {
         EXPECT_EQ(convert(dir / "A.ZS2").status, SessionOutcome::Status::Converted);
         EXPECT_NE(readBytes(dir / "A.OSw"), kOldTarget);
         EXPECT_EQ(dir.names(), (std::vector<std::string>{".A.OSw.tmp", "A.OSw", "A.ZS2"}));
+        // Until it is complete the new target has no name, or a random hidden one.
+        ASSERT_EQ(g_namesAtSync.size(), unnamed ? 4U : 3U);
+        if (unnamed) {
+            EXPECT_EQ(g_namesAtSync[0].size(), std::string(".A.OSw.0123456789abcdef.tmp").size());
+        }
     }
 }
 

@@ -1,6 +1,6 @@
 // z2o-convert killed or interrupted: the target is left old or new and nothing else is in the
-// folder; and its progress line on a terminal. POSIX only: Windows has neither these signals nor a
-// kill at an arbitrary instant.
+// folder; a long run's open files; and its progress line on a terminal. POSIX only: Windows has
+// neither these signals nor a kill at an arbitrary instant.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -112,6 +112,18 @@ std::string onTerminal(const TempDir& dir, std::vector<std::string> args, bool o
     close(terminal);
     waitpid(pid, nullptr, 0);
     return shown;
+}
+
+// A whole library in one run keeps no file open past its conversion.
+TEST(Batch, ALongRunKeepsNoFileOpen) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.path() / "lib");
+    for (int i = 0; i < 40; ++i)
+        writeBytes(dir / ("lib/" + std::to_string(i) + ".ZS2"), samples::buildSession("step\n"));
+    const testing::ProgramRun run = testing::runProgram(
+        "/bin/sh", {"-c", "ulimit -n 16 && exec \"$0\" --quiet lib", Z2O_CONVERT}, dir.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "lib: 40 converted, 0 failed\n");
 }
 
 // One line rewritten in place, counting the sessions named (not the folders), cleared before a
