@@ -23,13 +23,14 @@ namespace fs = std::filesystem;
 
 const char* g_faultOperation = nullptr;
 int g_faultError = 0;
-
+bool g_named = false;  // as where the file system has no unnamed files: a named temporary target
 std::vector<std::string> g_namesAtSync;  // the target's folder as the new target is synced
 
 int injectFault(const char* operation, const std::string& path) {
-    if (std::string(operation) == "sync")
-        g_namesAtSync = testing::namesIn(toPath(path).parent_path());
-    return g_faultOperation && std::string(operation) == g_faultOperation ? g_faultError : 0;
+    const std::string name = operation;
+    if (name == "sync") g_namesAtSync = testing::namesIn(toPath(path).parent_path());
+    if (name == "unnamed" && g_named) return EOPNOTSUPP;
+    return g_faultOperation && name == g_faultOperation ? g_faultError : 0;
 }
 
 const std::vector<std::uint8_t> kOldTarget(777, 0x5A);
@@ -40,10 +41,12 @@ class Failures : public ::testing::Test {
         writeBytes(dir / "A.ZS2", samples::buildSession("step channel=0x3C\nstep\n"));
         writeBytes(dir / "A.OSw", kOldTarget);
         setFileFaultHook(injectFault);
+        host.onMessage = [this](const Message&) { namesAtMessage = dir.names(); };
     }
     ~Failures() override {
         setFileFaultHook(nullptr);
         g_faultOperation = nullptr;
+        g_named = false;
     }
     SessionOutcome convert(const std::string& path) {
         host.messages.clear();
@@ -57,9 +60,11 @@ class Failures : public ::testing::Test {
         EXPECT_EQ(host.messages[0].text, describeError(number) + "\r\n" + path);
         EXPECT_EQ(readBytes(dir / "A.OSw"), kOldTarget);
         EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
+        EXPECT_EQ(namesAtMessage, dir.names());  // even while the user reads the message
     }
 
     TempDir dir;
+    std::vector<std::string> namesAtMessage;
     ProgramState state;
     ScriptedHost host;
 };
@@ -80,26 +85,29 @@ TEST_F(Failures, WriteFailuresLeaveTheTargetAsItWas) {
         {"write", EDQUOT, kDiskFull},
 #endif
     };
-    for (const Row& row : rows) {
-        g_faultOperation = row.operation;
-        g_faultError = row.error;
-        const bool reading = std::string(row.operation) == "read";
-        expectRefused(convert(dir / "A.ZS2"), row.number, reading ? dir / "A.ZS2" : dir / "A.OSw");
+    for (const bool named : {false, true}) {
+        g_named = named;
+        for (const Row& row : rows) {
+            g_faultOperation = row.operation;
+            g_faultError = row.error;
+            const bool reading = std::string(row.operation) == "read";
+            expectRefused(convert(dir / "A.ZS2"), row.number,
+                          reading ? dir / "A.ZS2" : dir / "A.OSw");
+        }
     }
-    // Beside the fixed temporary name, held by another run: an unnamed file, and a named
-    // temporary one where the file system has no unnamed files.
+    // Beside the fixed temporary name, held by another run.
+    g_faultOperation = nullptr;
     fs::create_directories(dir.path() / ".A.OSw.tmp");
     writeBytes(dir / ".A.OSw.tmp/held", kOldTarget);
-    for (const int unnamed : {0, EOPNOTSUPP}) {
-        g_faultOperation = "unnamed";
-        g_faultError = unnamed;
+    for (const bool named : {false, true}) {
+        g_named = named;
         writeBytes(dir / "A.OSw", kOldTarget);
         EXPECT_EQ(convert(dir / "A.ZS2").status, SessionOutcome::Status::Converted);
         EXPECT_NE(readBytes(dir / "A.OSw"), kOldTarget);
         EXPECT_EQ(dir.names(), (std::vector<std::string>{".A.OSw.tmp", "A.OSw", "A.ZS2"}));
         // Until it is complete the new target has no name, or a random hidden one.
-        ASSERT_EQ(g_namesAtSync.size(), unnamed ? 4U : 3U);
-        if (unnamed) {
+        ASSERT_EQ(g_namesAtSync.size(), named ? 4U : 3U);
+        if (named) {
             EXPECT_EQ(g_namesAtSync[0].size(), std::string(".A.OSw.0123456789abcdef.tmp").size());
         }
     }
