@@ -69,18 +69,6 @@ void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
     if (!out.flush()) throw std::runtime_error("cannot write " + path);
 }
 
-std::vector<std::uint8_t> hexBytes(const std::string& hex) {
-    std::vector<std::uint8_t> bytes;
-    std::string digits;
-    for (const char c : hex) {
-        if (std::isxdigit(static_cast<unsigned char>(c))) digits += c;
-    }
-    for (std::size_t i = 0; i + 1 < digits.size(); i += 2) {
-        bytes.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
-    }
-    return bytes;
-}
-
 std::optional<PickedFile> ScriptedHost::showOpen(const OpenDialogSettings& settings) {
     dialogs.push_back(settings);
     if (picks.empty()) return std::nullopt;

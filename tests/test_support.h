@@ -34,7 +34,6 @@ std::vector<std::uint8_t> readBytes(const std::string& path);
 std::string readText(const std::string& path);  // in text mode: CR LF reads as "\n"
 std::vector<std::string> namesIn(const std::filesystem::path& folder);  // sorted
 void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
-std::vector<std::uint8_t> hexBytes(const std::string& hex);
 
 struct ProgramRun {
     int status = -1;  // the exit status; -1 when the program could not start
