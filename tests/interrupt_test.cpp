@@ -1,6 +1,6 @@
-// z2o-convert killed or interrupted: the target is left old or new and nothing else is in the
-// folder; a long run's open files; and its progress line on a terminal. POSIX only: Windows has
-// neither these signals nor a kill at an arbitrary instant.
+// z2o-convert as a POSIX process: killed or interrupted, the target is left old or new and nothing
+// else is in the folder; a long run keeps no file open; without /proc; its progress line on a
+// terminal. Windows has none of these signals, limits or terminals.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
@@ -124,6 +124,26 @@ TEST(Batch, ALongRunKeepsNoFileOpen) {
         "/bin/sh", {"-c", "ulimit -n 16 && exec \"$0\" --quiet lib", Z2O_CONVERT}, dir.path());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "lib: 40 converted, 0 failed\n");
+}
+
+// Where /proc is missing, an ordinary user's target goes by a named temporary file.
+TEST(Batch, WithoutProcAnOrdinaryUserReplacesATarget) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root to hide /proc and then give up root";
+    TempDir dir;
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    const auto session = samples::buildSession("step\n");
+    writeBytes(dir / "A.ZS2", session);
+    writeBytes(dir / "A.OSw", {1, 2, 3});
+    const testing::ProgramRun run = testing::runProgram(
+        "/usr/bin/unshare",
+        {"--mount", "--fork", "sh", "-c",
+         "mount -t tmpfs none /proc && exec setpriv --reuid=65534 --regid=65534 --clear-groups "
+         "\"$0\" \"$@\"",
+         Z2O_CONVERT, "A.ZS2"},
+        dir.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readBytes(dir / "A.OSw"), convertSession(session, {}, [](int) {}).target);
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
 }
 
 // One line rewritten in place, counting the sessions named (not the folders), cleared before a

@@ -157,6 +157,11 @@ std::FILE* openUnnamedIn(const fs::path& folder) {
         errno = fault;
         return nullptr;
     }
+    // Without /proc only a privilege that ordinary users lack could give it a name later.
+    if (::access("/proc/self/fd", F_OK) != 0) {
+        errno = EOPNOTSUPP;
+        return nullptr;
+    }
     const int fd =
         ::open(folder.empty() ? "." : folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
@@ -173,10 +178,7 @@ bool unnamedRefused(int error) {
 int linkUnnamed(std::FILE* file, const std::string& name) {
     char self[64];
     std::snprintf(self, sizeof self, "/proc/self/fd/%d", fileno(file));
-    if (::linkat(AT_FDCWD, self, AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
-    if (errno != ENOENT || ::access("/proc/self/fd", F_OK) == 0) return errno;
-    // Without /proc; this way needs a privilege that ordinary users may lack.
-    return ::linkat(fileno(file), "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+    return ::linkat(AT_FDCWD, self, AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
 }
 #endif
 
