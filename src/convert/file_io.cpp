@@ -479,11 +479,4 @@ std::optional<RunError> TargetFile::commit() {
     return std::nullopt;
 }
 
-std::optional<RunError> replaceFile(const std::string& path, std::span<const std::uint8_t> bytes) {
-    TargetFile file;
-    if (auto error = file.create(path)) return error;
-    if (auto error = file.write(bytes)) return error;
-    return file.commit();
-}
-
 }  // namespace z2o

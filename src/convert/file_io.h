@@ -102,11 +102,6 @@ class TargetFile {
     unsigned m_permissions = 0;  // those of the file replaced
 };
 
-// Writes `bytes` to a new, uniquely named file beside `path` and moves it over `path` only once
-// it is complete, so a failure at any point leaves an existing file exactly as it was and no
-// temporary file behind.
-std::optional<RunError> replaceFile(const std::string& path, std::span<const std::uint8_t> bytes);
-
 // Test seam: when set, called before each file operation ("read" opens a source, "create",
 // "unnamed", "write", "sync" and "rename" the temporary target) with its path; a non-zero errno
 // value makes that operation fail with it.
