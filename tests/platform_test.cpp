@@ -1,5 +1,6 @@
 // What differs between systems: names beyond ASCII from arguments and albums, album lines in a
-// legacy code page, exclusive creation, sizes past 4 GiB, a target held open, the program's folder.
+// legacy code page, exclusive creation, a NUL in a name, sizes past 4 GiB, a target held open, the
+// program's folder.
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -61,13 +62,18 @@ TEST(Names, BeyondAsciiAsArgumentsAndAlbumLines) {
         EXPECT_EQ(readBytes(dir / name), target) << name;
 }
 
-TEST(Files, CreationIsExclusiveAndSizesAre64Bit) {
+TEST(Files, CreationIsExclusiveNamesWholeAndSizes64Bit) {
     TempDir dir;
     writeBytes(dir / "Taken.tmp", {1, 2, 3});
     errno = 0;
     EXPECT_EQ(createNewFile(dir / "Taken.tmp"), nullptr);
     EXPECT_EQ(errno, EEXIST);
     EXPECT_EQ(readBytes(dir / "Taken.tmp"), (std::vector<std::uint8_t>{1, 2, 3}));
+    // A NUL would cut the name short, and another file than the one named would be used.
+    const std::string cut = dir / std::string("Taken.tmp\0.OSw", 14);
+    EXPECT_EQ(SourceFile().open(cut)->number, kBadFileName);
+    EXPECT_EQ(TargetFile().create(cut)->number, kBadFileName);
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"Taken.tmp"});
 
     const std::uint64_t huge = (4ULL << 30) + 45;
     writeBytes(dir / (kRussian + ".ZS2"), {});
