@@ -118,12 +118,15 @@ TEST_F(Failures, ReadOnlyTargetIsKept) {
     expectRefused(convert(dir / "A.ZS2"), kPermissionDenied, dir / "A.OSw");
 }
 
+// Refused before a step is converted: the damaged step's error never shows.
 TEST_F(Failures, TargetThatIsAFolderIsKept) {
+    writeBytes(dir / "A.ZS2", samples::buildSession("step duration=___30.0\n"));
     fs::remove(dir / "A.OSw");
     fs::create_directories(dir.path() / "A.OSw");
     writeBytes(dir / "A.OSw/inside", kOldTarget);
-    const SessionOutcome outcome = convert(dir / "A.ZS2");
-    EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed);
+    EXPECT_EQ(convert(dir / "A.ZS2").status, SessionOutcome::Status::Failed);
+    ASSERT_EQ(host.messages.size(), 1U);
+    EXPECT_EQ(host.messages[0].text, "Path/File access error\r\n" + (dir / "A.OSw"));
     EXPECT_EQ(readBytes(dir / "A.OSw/inside"), kOldTarget);
 }
 
