@@ -28,7 +28,13 @@ std::vector<std::string> g_namesAtSync;  // the target's folder as the new targe
 
 int injectFault(const char* operation, const std::string& path) {
     const std::string name = operation;
-    if (name == "sync") g_namesAtSync = testing::namesIn(toPath(path).parent_path());
+    if (name == "sync") {
+        try {
+            g_namesAtSync = testing::namesIn(toPath(path).parent_path());
+        } catch (const fs::filesystem_error&) {
+            g_namesAtSync.clear();  // a folder the user may enter but not list
+        }
+    }
     if (name == "unnamed" && g_named) return EOPNOTSUPP;
     return g_faultOperation && name == g_faultOperation ? g_faultError : 0;
 }
