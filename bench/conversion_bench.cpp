@@ -1,7 +1,7 @@
 // Where the time of a conversion goes: decoding, planning, encoding, and the whole loop.
 #include <benchmark/benchmark.h>
 
-#include "session.h"
+#include "convert/session.h"
 #include "session_builder.h"
 
 namespace {

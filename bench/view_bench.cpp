@@ -6,9 +6,9 @@
 #include <QImage>
 #include <cmath>
 
-#include "session.h"
+#include "app/session_view.h"
+#include "convert/session.h"
 #include "session_builder.h"
-#include "session_view.h"
 
 namespace {
 

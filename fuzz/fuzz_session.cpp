@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <span>
 
-#include "session.h"
+#include "convert/session.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;

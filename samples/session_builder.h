@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "source_record.h"
+#include "convert/source_record.h"
 
 namespace z2o::samples {
 

@@ -3,10 +3,10 @@
 
 #include <filesystem>
 
-#include "album.h"
-#include "driver.h"
-#include "file_io.h"
-#include "folder.h"
+#include "album/album.h"
+#include "album/folder.h"
+#include "convert/driver.h"
+#include "convert/file_io.h"
 #include "session_builder.h"
 #include "test_support.h"
 

@@ -6,11 +6,11 @@
 #include <random>
 #include <set>
 
-#include "main_window.h"
-#include "qt_host.h"
-#include "session.h"
+#include "app/main_window.h"
+#include "app/qt_host.h"
+#include "app/session_view.h"
+#include "convert/session.h"
 #include "session_builder.h"
-#include "session_view.h"
 #include "test_support.h"
 
 using namespace z2o;

@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
-#include "file_io.h"
-#include "session.h"
+#include "convert/file_io.h"
+#include "convert/session.h"
+#include "convert/target_record.h"
 #include "session_builder.h"
-#include "target_record.h"
 #include "test_support.h"
 
 namespace z2o {

@@ -2,10 +2,10 @@
 // is pinned byte for byte by the golden files (property_test.cpp).
 #include <gtest/gtest.h>
 
-#include "segments.h"
-#include "session.h"
+#include "convert/segments.h"
+#include "convert/session.h"
+#include "convert/translate.h"
 #include "session_builder.h"
-#include "translate.h"
 
 namespace z2o {
 namespace {

@@ -10,9 +10,9 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "album.h"
-#include "driver.h"
-#include "file_io.h"
+#include "album/album.h"
+#include "convert/driver.h"
+#include "convert/file_io.h"
 #include "session_builder.h"
 #include "test_support.h"
 

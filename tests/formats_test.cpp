@@ -2,7 +2,7 @@
 // layouts are pinned through the golden files.
 #include <gtest/gtest.h>
 
-#include "duration.h"
+#include "convert/duration.h"
 
 namespace z2o {
 namespace {

@@ -13,7 +13,7 @@
 #include <random>
 #include <thread>
 
-#include "session.h"
+#include "convert/session.h"
 #include "session_builder.h"
 #include "test_support.h"
 

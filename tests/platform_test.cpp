@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "driver.h"
-#include "file_io.h"
-#include "session.h"
+#include "convert/driver.h"
+#include "convert/file_io.h"
+#include "convert/session.h"
 #include "session_builder.h"
 #include "test_support.h"
 

@@ -9,10 +9,10 @@
 #include <random>
 #include <span>
 
-#include "duration.h"
-#include "session.h"
+#include "convert/duration.h"
+#include "convert/session.h"
+#include "convert/target_record.h"
 #include "session_builder.h"
-#include "target_record.h"
 #include "test_support.h"
 
 namespace z2o {

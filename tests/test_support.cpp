@@ -18,7 +18,7 @@
 #include <unistd.h>
 #endif
 
-#include "file_io.h"
+#include "convert/file_io.h"
 
 namespace z2o::testing {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "host.h"
+#include "convert/host.h"
 
 namespace z2o::testing {
 

@@ -1,9 +1,9 @@
-#include "album.h"
+#include "album/album.h"
 
 #include <algorithm>
 
-#include "driver.h"
-#include "file_io.h"
+#include "convert/driver.h"
+#include "convert/file_io.h"
 
 namespace z2o {
 

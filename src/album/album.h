@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "errors.h"
-#include "host.h"
+#include "convert/errors.h"
+#include "convert/host.h"
 
 namespace z2o {
 

@@ -1,10 +1,10 @@
-#include "folder.h"
+#include "album/folder.h"
 
 #include <algorithm>
 #include <filesystem>
 
-#include "driver.h"
-#include "file_io.h"
+#include "convert/driver.h"
+#include "convert/file_io.h"
 
 namespace z2o {
 namespace fs = std::filesystem;

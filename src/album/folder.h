@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "album.h"
-#include "errors.h"
+#include "album/album.h"
+#include "convert/errors.h"
 
 namespace z2o {
 

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <optional>
 
-#include "main_window.h"
-#include "qt_host.h"
+#include "app/main_window.h"
+#include "app/qt_host.h"
 
 namespace {
 

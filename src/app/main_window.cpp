@@ -1,4 +1,4 @@
-#include "main_window.h"
+#include "app/main_window.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -21,12 +21,12 @@
 #include <algorithm>
 #include <span>
 
-#include "driver.h"
-#include "folder.h"
-#include "qt_host.h"
-#include "results_list.h"
-#include "session.h"
-#include "session_view.h"
+#include "album/folder.h"
+#include "app/qt_host.h"
+#include "app/results_list.h"
+#include "app/session_view.h"
+#include "convert/driver.h"
+#include "convert/session.h"
 
 #ifndef Q_OS_WIN
 #include <fcntl.h>

@@ -5,8 +5,8 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "album.h"
-#include "host.h"
+#include "album/album.h"
+#include "convert/host.h"
 
 class QAction;
 class QGroupBox;

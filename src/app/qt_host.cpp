@@ -1,4 +1,4 @@
-#include "qt_host.h"
+#include "app/qt_host.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "host.h"
+#include "convert/host.h"
 
 namespace z2o {
 

@@ -1,4 +1,4 @@
-#include "results_list.h"
+#include "app/results_list.h"
 
 #include <QFileInfo>
 #include <QHeaderView>

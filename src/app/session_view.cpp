@@ -1,4 +1,4 @@
-#include "session_view.h"
+#include "app/session_view.h"
 
 #include <QFontMetrics>
 #include <QHelpEvent>
@@ -9,10 +9,10 @@
 #include <cmath>
 #include <limits>
 
-#include "duration.h"
-#include "file_io.h"
-#include "session.h"
-#include "translate.h"
+#include "convert/duration.h"
+#include "convert/file_io.h"
+#include "convert/session.h"
+#include "convert/translate.h"
 
 namespace z2o {
 namespace {

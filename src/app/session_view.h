@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "segments.h"
-#include "target_record.h"
+#include "convert/segments.h"
+#include "convert/target_record.h"
 
 namespace z2o {
 

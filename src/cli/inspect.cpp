@@ -13,12 +13,12 @@
 #include <type_traits>
 #include <vector>
 
-#include "arguments.h"
-#include "duration.h"
-#include "file_io.h"
-#include "session.h"
-#include "source_record.h"
-#include "target_record.h"
+#include "cli/arguments.h"
+#include "convert/duration.h"
+#include "convert/file_io.h"
+#include "convert/session.h"
+#include "convert/source_record.h"
+#include "convert/target_record.h"
 
 namespace {
 

@@ -15,11 +15,11 @@
 #include <unistd.h>
 #endif
 
-#include "album.h"
-#include "arguments.h"
-#include "driver.h"
-#include "file_io.h"
-#include "folder.h"
+#include "album/album.h"
+#include "album/folder.h"
+#include "cli/arguments.h"
+#include "convert/driver.h"
+#include "convert/file_io.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "driver.h"
+#include "convert/driver.h"
 
 #include <array>
 #include <filesystem>
 #include <vector>
 
-#include "file_io.h"
-#include "session.h"
+#include "convert/file_io.h"
+#include "convert/session.h"
 
 namespace z2o {
 

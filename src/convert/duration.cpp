@@ -1,4 +1,4 @@
-#include "duration.h"
+#include "convert/duration.h"
 
 #include <array>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "errors.h"
+#include "convert/errors.h"
 
 #include <cerrno>
 

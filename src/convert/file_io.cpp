@@ -1,4 +1,4 @@
-#include "file_io.h"
+#include "convert/file_io.h"
 
 #include <sys/stat.h>
 

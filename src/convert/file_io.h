@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "errors.h"
+#include "convert/errors.h"
 
 namespace z2o {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "segments.h"
+#include "convert/segments.h"
 
 namespace z2o {
 

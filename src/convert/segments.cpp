@@ -1,10 +1,10 @@
-#include "segments.h"
+#include "convert/segments.h"
 
 #include <bit>
 #include <cmath>
 #include <span>
 
-#include "duration.h"
+#include "convert/duration.h"
 
 namespace z2o {
 namespace {

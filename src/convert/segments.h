@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <span>
 
-#include "errors.h"
-#include "source_record.h"
-#include "translate.h"
+#include "convert/errors.h"
+#include "convert/source_record.h"
+#include "convert/translate.h"
 
 namespace z2o {
 

@@ -1,8 +1,8 @@
-#include "session.h"
+#include "convert/session.h"
 
 #include <algorithm>
 
-#include "duration.h"
+#include "convert/duration.h"
 
 namespace z2o {
 

@@ -7,9 +7,9 @@
 #include <span>
 #include <vector>
 
-#include "errors.h"
-#include "segments.h"
-#include "translate.h"
+#include "convert/errors.h"
+#include "convert/segments.h"
+#include "convert/translate.h"
 
 namespace z2o {
 

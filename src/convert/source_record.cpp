@@ -1,6 +1,6 @@
-#include "source_record.h"
+#include "convert/source_record.h"
 
-#include "record_bytes.h"
+#include "convert/record_bytes.h"
 
 namespace z2o {
 namespace {

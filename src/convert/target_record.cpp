@@ -1,6 +1,6 @@
-#include "target_record.h"
+#include "convert/target_record.h"
 
-#include "record_bytes.h"
+#include "convert/record_bytes.h"
 
 namespace z2o {
 namespace {

@@ -1,4 +1,4 @@
-#include "translate.h"
+#include "convert/translate.h"
 
 #include <cmath>
 

@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "errors.h"
-#include "source_record.h"
-#include "target_record.h"
+#include "convert/errors.h"
+#include "convert/source_record.h"
+#include "convert/target_record.h"
 
 namespace z2o {
 
