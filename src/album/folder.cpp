@@ -5,17 +5,11 @@
 
 #include "convert/driver.h"
 #include "convert/file_io.h"
+#include "convert/file_kind.h"
 
 namespace z2o {
 namespace fs = std::filesystem;
 namespace {
-
-// ".ZS2" in any letter case.
-bool hasSessionExtension(std::string_view name) {
-    const std::size_t n = name.size();
-    return n >= 4 && name[n - 4] == '.' && (name[n - 3] == 'Z' || name[n - 3] == 'z') &&
-           (name[n - 2] == 'S' || name[n - 2] == 's') && name[n - 1] == '2';
-}
 
 void walk(const fs::path& folder, FolderScan& scan) {
     std::error_code ec;
@@ -28,7 +22,7 @@ void walk(const fs::path& folder, FolderScan& scan) {
         const fs::path& path = it->path();
         std::error_code statusError;
         if (it->is_symlink(statusError) || !it->is_directory(statusError)) {
-            if (hasSessionExtension(fromPath(path.filename())) &&
+            if (fileKindOf(fromPath(path.filename())) == FileKind::Session &&
                 it->is_regular_file(statusError)) {
                 scan.sessions.push_back(fromPath(path));
             }
