@@ -111,8 +111,9 @@ class WindowTest : public QObject {
     }
 
     void rampPanelStoresOnOkOnlyAndTheMenuConvertsWithIt() {
-        // The slider moved from 5 to 3 s, the panel closed by a key or a button (0 OK, 1 Cancel),
-        // ramping maybe switched off; then a session converted through the menu.
+        // The slider moved from 5 to 3 s, the panel closed by a click on a button (0 OK,
+        // 1 Cancel), or a key on a button or the slider (-1), ramping maybe switched off; then a
+        // session converted through the menu.
         const struct {
             int button;
             Qt::Key key;
@@ -121,7 +122,8 @@ class WindowTest : public QObject {
         } rows[] = {{0, {}, false, 30},
                     {1, {}, true, 50},
                     {-1, Qt::Key_Return, true, 30},
-                    {-1, Qt::Key_Escape, false, 50}};
+                    {-1, Qt::Key_Escape, false, 50},
+                    {1, Qt::Key_Return, true, 50}};
         const auto source =
             samples::buildSession("step duration=1:00.0 channel=0x3C\nstep number=0\n");
         for (const auto& row : rows) {
@@ -133,10 +135,11 @@ class WindowTest : public QObject {
             QCOMPARE(QApplication::focusWidget(), slider);
             slider->setValue(3);
             QCOMPARE(f.text("lblRmpTim"), QStringLiteral("3"));
-            if (row.button >= 0) {
+            if (row.key == Qt::Key{}) {
                 QTest::mouseClick(f.button(row.button), Qt::LeftButton);
             } else {
-                QTest::keyClick(slider, row.key);
+                QTest::keyClick(
+                    row.button < 0 ? static_cast<QWidget*>(slider) : f.button(row.button), row.key);
             }
             QVERIFY(!f.child<QGroupBox>("fraSetSoftRamp")->isVisible());
             if (!row.softRamping) f.action("mnuRampSofts")->trigger();
@@ -158,6 +161,27 @@ class WindowTest : public QObject {
             QVERIFY(f.host.messages.empty());
             QCOMPARE(QString::fromStdString(f.host.dialogs.at(0).initDir), QDir::homePath());
         }
+    }
+
+    void rampPanelKeepsItsDrawnGeometry() {
+        Fixture f;
+        f.window.show();
+        f.action("mnuSetSoftTime")->trigger();
+        QStringList seen;
+        auto* panel = f.child<QGroupBox>("fraSetSoftRamp");
+        for (QWidget* w : panel->findChildren<QWidget*>()) {
+            const QRect r = w->geometry();
+            seen << QStringLiteral("%1 %2,%3 %4x%5")
+                        .arg(w->objectName())
+                        .arg(r.x())
+                        .arg(r.y())
+                        .arg(r.width())
+                        .arg(r.height());
+        }
+        QCOMPARE(panel->geometry(), QRect(32, 8, 169, 161));
+        QCOMPARE(seen, (QStringList{"lblRmpTim 64,24 33x17", "sldrRampTime 12,48 137x33",
+                                    "Command1 24,88 49x25", "Command1 96,88 49x25",
+                                    "Label1 24,128 113x25"}));
     }
 
     void closingDuringAnAlbumStopsItThenEnds() {

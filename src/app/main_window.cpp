@@ -1,19 +1,15 @@
 #include "app/main_window.h"
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPushButton>
-#include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QUrl>
@@ -23,6 +19,7 @@
 
 #include "album/folder.h"
 #include "app/qt_host.h"
+#include "app/ramp_panel.h"
 #include "app/results_list.h"
 #include "app/session_view.h"
 #include "convert/driver.h"
@@ -46,7 +43,6 @@ namespace {
 
 constexpr int kClientWidth = 459;
 constexpr int kClientHeight = 326;
-constexpr QRect kPanelGeometry(32, 8, 169, 161);
 
 QString fileName(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).fileName();
@@ -229,8 +225,9 @@ MainWindow::MainWindow(Host* dialogs, QWidget* parent) : QMainWindow(parent) {
     resize(kClientWidth,
            kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     // The panel whole; the menu bar and the status line add their own heights to this.
-    centralWidget()->setMinimumSize(kPanelGeometry.right() + 1 + kPanelGeometry.left(),
-                                    kPanelGeometry.bottom() + 1 + kPanelGeometry.top());
+    const QRect panel = RampPanel::kGeometry;
+    centralWidget()->setMinimumSize(panel.right() + 1 + panel.left(),
+                                    panel.bottom() + 1 + panel.top());
     setAcceptDrops(true);
     startUp();
 }
@@ -311,58 +308,8 @@ void MainWindow::buildClientArea() {
 }
 
 void MainWindow::buildRampPanel() {
-    fraSetSoftRamp =
-        new QGroupBox(QStringLiteral("Default Soft on/off Ramp Time"), centralWidget());
-    fraSetSoftRamp->setObjectName(QStringLiteral("fraSetSoftRamp"));
-    fraSetSoftRamp->setGeometry(kPanelGeometry);
-    // An opaque panel over the list.
-    fraSetSoftRamp->setAutoFillBackground(true);
-    // The panel's pixel layout was drawn for a small dialog font; keep its captions whole.
-    QFont font = fraSetSoftRamp->font();
-    font.setPixelSize(11);
-    fraSetSoftRamp->setFont(font);
-
-    lblRmpTim = new QLabel(QStringLiteral("5"), fraSetSoftRamp);
-    lblRmpTim->setObjectName(QStringLiteral("lblRmpTim"));
-    lblRmpTim->setGeometry(64, 24, 33, 17);
-    lblRmpTim->setAlignment(Qt::AlignCenter);
-
-    sldrRampTime = new QSlider(Qt::Horizontal, fraSetSoftRamp);
-    sldrRampTime->setObjectName(QStringLiteral("sldrRampTime"));
-    sldrRampTime->setGeometry(12, 48, 137, 33);
-    sldrRampTime->setRange(0, 10);
-    sldrRampTime->setSingleStep(1);
-    sldrRampTime->setPageStep(5);
-    sldrRampTime->setTickPosition(QSlider::TicksBelow);
-    sldrRampTime->setTickInterval(1);
-    sldrRampTime->setValue(5);
-    // valueChanged covers dragging (the thumb tracks), keys and clicks beside the thumb.
-    connect(sldrRampTime, &QSlider::valueChanged, this, &MainWindow::sldrRampTime_Change);
-
-    auto* buttons = new QButtonGroup(fraSetSoftRamp);
-    const struct {
-        const char* caption;
-        int left;
-    } captions[] = {{"OK", 24}, {"Cancel", 96}};
-    for (int index = 0; index < 2; ++index) {
-        auto* button =
-            new QPushButton(QString::fromLatin1(captions[index].caption), fraSetSoftRamp);
-        button->setObjectName(QStringLiteral("Command1"));
-        button->setProperty("index", index);
-        button->setGeometry(captions[index].left, 88, 49, 25);
-        buttons->addButton(button, index);
-    }
-    connect(buttons, &QButtonGroup::idClicked, this, &MainWindow::Command1_Click);
-
-    auto* label1 =
-        new QLabel(QStringLiteral("Set to zero to disable soft (on/off)"), fraSetSoftRamp);
-    label1->setObjectName(QStringLiteral("Label1"));
-    label1->setGeometry(24, 128, 113, 25);
-    label1->setWordWrap(true);
-
-    // Return and Escape that no control of the panel takes end up here.
-    fraSetSoftRamp->installEventFilter(this);
-    fraSetSoftRamp->hide();
+    fraSetSoftRamp = new RampPanel(m_state.ramp, centralWidget());
+    connect(fraSetSoftRamp, &RampPanel::closed, this, &MainWindow::showRampStatus);
 }
 
 void MainWindow::startUp() {
@@ -542,34 +489,8 @@ void MainWindow::dropEvent(QDropEvent* event) {
         this, [this, paths] { openFiles(paths); }, Qt::QueuedConnection);
 }
 
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == fraSetSoftRamp && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-            Command1_Click(key == Qt::Key_Escape ? 1 : 0);
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
 void MainWindow::mnuSetSoftTime_Click() {
-    const int seconds = m_state.ramp.rampTime / 10;
-    lblRmpTim->setText(QString::number(seconds));
-    sldrRampTime->setValue(seconds);
-    fraSetSoftRamp->show();
-    fraSetSoftRamp->raise();
-    sldrRampTime->setFocus();
-}
-
-void MainWindow::sldrRampTime_Change(int value) {
-    lblRmpTim->setText(QString::number(value));
-}
-
-void MainWindow::Command1_Click(int index) {
-    if (index == 0) m_state.ramp.rampTime = static_cast<std::int16_t>(10 * sldrRampTime->value());
-    fraSetSoftRamp->hide();
-    showRampStatus();
+    fraSetSoftRamp->open();
 }
 
 void MainWindow::mnuRampSofts_Click() {

@@ -9,12 +9,11 @@
 #include "convert/host.h"
 
 class QAction;
-class QGroupBox;
 class QLabel;
-class QSlider;
 
 namespace z2o {
 
+class RampPanel;
 class ResultsList;
 class SessionView;
 struct ConversionRow;
@@ -48,7 +47,6 @@ class MainWindow : public QMainWindow {
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     class CommandHost;
@@ -62,8 +60,6 @@ class MainWindow : public QMainWindow {
     void mnuConvrtAlbm_Click();
     void mnuSetSoftTime_Click();
     void mnuRampSofts_Click();
-    void sldrRampTime_Change(int value);
-    void Command1_Click(int index);
     void mnuAbout_Click();
     void viewSessionFile();
 
@@ -94,9 +90,7 @@ class MainWindow : public QMainWindow {
     QAction* mnuSetSoftTime = nullptr;
     QAction* mnuRampSofts = nullptr;
     QAction* mnuAbout = nullptr;
-    QGroupBox* fraSetSoftRamp = nullptr;
-    QLabel* lblRmpTim = nullptr;
-    QSlider* sldrRampTime = nullptr;
+    RampPanel* fraSetSoftRamp = nullptr;
     ResultsList* lstResults = nullptr;
     QWidget* sessionViewArea = nullptr;
     QLabel* m_sessionName = nullptr;
