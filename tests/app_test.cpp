@@ -9,6 +9,7 @@
 #include "app/main_window.h"
 #include "app/qt_host.h"
 #include "app/session_view.h"
+#include "app/termination_signal.h"
 #include "convert/session.h"
 #include "session_builder.h"
 #include "test_support.h"
@@ -414,7 +415,7 @@ class WindowTest : public QObject {
     void terminationSignalClosesTheWindow() {
         Fixture f;
         f.window.show();
-        f.window.closeOnTerminationSignal();
+        closeOnTerminationSignal(f.window);
         std::raise(SIGTERM);
         QTRY_VERIFY(!f.window.isVisible());
     }

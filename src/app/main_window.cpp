@@ -25,14 +25,6 @@
 #include "convert/driver.h"
 #include "convert/session.h"
 
-#ifndef Q_OS_WIN
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#include <QSocketNotifier>
-#include <csignal>
-#endif
-
 // The icons live in the window's static library, whose resources load only when asked for.
 static void loadIconResources() {
     Q_INIT_RESOURCE(z2o);
@@ -512,37 +504,6 @@ void MainWindow::mnuAbout_Click() {
            "sessions.</p><p>License: MIT</p><p>Built with Qt %2, running on Qt %3.</p>")
             .arg(QStringLiteral(Z2O_VERSION), QStringLiteral(QT_VERSION_STR),
                  QString::fromLatin1(qVersion())));
-}
-
-void MainWindow::closeOnTerminationSignal() {
-#ifndef Q_OS_WIN
-    // The handler may only write to a pipe; the window closes when the event loop reads it.
-    static int fds[2] = {-1, -1};
-    if (fds[0] < 0) {
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0) {
-            return;
-        }
-        struct sigaction action = {};
-        action.sa_handler = [](int) {
-            const int saved = errno;
-            [[maybe_unused]] const auto written = ::write(fds[0], "t", 1);
-            errno = saved;
-        };
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        ::sigaction(SIGTERM, &action, nullptr);
-    }
-    auto* notifier = new QSocketNotifier(fds[1], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this] {
-        char bytes[16];
-        while (::read(fds[1], bytes, sizeof bytes) > 0) {
-        }
-        close();
-        // A dialog or message of a running command closes as by Escape; the command then
-        // winds down without asking anything more.
-        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-    });
-#endif
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -34,10 +34,6 @@ class MainWindow : public QMainWindow {
     // Drops and the command line come here. False, and nothing done, while a command runs.
     bool openFiles(const QStringList& paths);
 
-    // Closes the window, as the user would, when the process is asked to end (SIGTERM, as at
-    // a log-out). Does nothing where the system has no such signal.
-    void closeOnTerminationSignal();
-
   public slots:
     // Shows an existing OSw or ZS2 file in the session view.
     void showSession(const QString& path);

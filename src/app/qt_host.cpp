@@ -15,16 +15,20 @@ QString fromUtf8(const std::string& text) {
 
 // "Zendrel Session (*.ZS2)|*.ZS2" names its patterns in capitals; on a case-sensitive file
 // system the lower-case spelling is offered as well, or a user's "alpha.zs2" would not show.
+#ifdef Q_OS_WIN
+constexpr bool kCaseSensitiveNames = false;
+#else
+constexpr bool kCaseSensitiveNames = true;
+#endif
+
 QString nameFilter(const std::string& filter) {
     QString description = fromUtf8(filter).section(QLatin1Char('|'), 0, 0);
-#ifndef Q_OS_WIN
     const QString pattern = fromUtf8(filter).section(QLatin1Char('|'), 1, 1);
-    if (!pattern.isEmpty() && pattern != pattern.toLower()) {
+    if (kCaseSensitiveNames && !pattern.isEmpty() && pattern != pattern.toLower()) {
         description.replace(
             QLatin1Char('(') + pattern + QLatin1Char(')'),
             QLatin1Char('(') + pattern + QLatin1Char(' ') + pattern.toLower() + QLatin1Char(')'));
     }
-#endif
     return description;
 }
 
