@@ -3,6 +3,7 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <csignal>
+#include <map>
 #include <random>
 #include <set>
 
@@ -332,7 +333,7 @@ class WindowTest : public QObject {
         };
         for (const auto& row : rows) {
             std::string problem;
-            const auto loaded = SessionView::loadSessionFile(dir / row.name, row.ramp, problem);
+            const auto loaded = loadSessionFile(dir / row.name, row.ramp, problem);
             QVERIFY(loaded);
             SessionView view;
             view.setRecords(loaded->records, loaded->roles);
@@ -388,6 +389,42 @@ class WindowTest : public QObject {
         }
     }
 
+    void labelsNeverOverlapAndThinOutWhenSpaceIsShort() {
+        // Sessions of 42 minutes and of 1,000 hours, from a roomy view down to a tiny one.
+        const QFontMetrics fm(QApplication::font());
+        for (const char* session :
+             {"step duration=7:00.0 repeat=6 start=1,2,3,4,80 end=9,8,7,6,90\n",
+              "step duration=20:00.0 repeat=3000\n"}) {
+            const auto records = decodeTargetSession(
+                convertSession(samples::buildSession(session), {}, [](int) {}).target);
+            const SessionPlot plot = plotSession(records, {});
+            std::vector<std::size_t> ticks;
+            for (const QSize size : {QSize(1400, 500), QSize(720, 320), QSize(459, 200),
+                                     QSize(320, 200), QSize(200, 90), QSize(60, 40)}) {
+                const PlotLayout layout = layoutPlot(plot, size, fm);
+                const auto& labels = layout.labels;
+                for (std::size_t i = 0; i < labels.size(); ++i) {
+                    QVERIFY(QRect(QPoint(), size).contains(labels[i].rect));
+                    for (std::size_t j = i + 1; j < labels.size(); ++j)
+                        QVERIFY2(!labels[i].rect.intersects(labels[j].rect),
+                                 qPrintable(labels[i].text + " / " + labels[j].text));
+                }
+                ticks.push_back(layout.ticks.size());
+                if (size != QSize(720, 320)) continue;
+                // At the view's usual size everything fits.
+                std::map<int, int> kinds;
+                for (const PlotLabel& label : labels)
+                    ++kinds[label.kind];
+                QCOMPARE(kinds[PlotLabel::Legend], kLegendEntryCount);
+                QCOMPARE(kinds[PlotLabel::BandName], kBandCount);
+                QCOMPARE(kinds[PlotLabel::Value], 2 * kBandCount);
+                QVERIFY(kinds[PlotLabel::Time] >= 4);
+            }
+            QVERIFY(std::is_sorted(ticks.rbegin(), ticks.rend()));
+            QVERIFY(ticks.front() > ticks.back());
+        }
+    }
+
     void loaderRefusesWhatIsNoSession() {
         const struct {
             const char* name;
@@ -407,7 +444,7 @@ class WindowTest : public QObject {
             if (row.name != std::string("gone.osw"))
                 writeBytes(dir / row.name, std::vector<std::uint8_t>(row.bytes));
             std::string problem;
-            QVERIFY(!SessionView::loadSessionFile(dir / row.name, {}, problem));
+            QVERIFY(!loadSessionFile(dir / row.name, {}, problem));
             QCOMPARE(problem, std::string(row.problem));
         }
     }

@@ -23,6 +23,7 @@
 #include "app/results_list.h"
 #include "app/session_view.h"
 #include "convert/driver.h"
+#include "convert/file_kind.h"
 #include "convert/session.h"
 
 // The icons live in the window's static library, whose resources load only when asked for.
@@ -44,14 +45,19 @@ bool hasSuffix(const QString& path, const char* suffix) {
     return QFileInfo(path).suffix().compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0;
 }
 
+FileKind kindOf(const QString& path) {
+    return fileKindOf(path.toStdString());
+}
+
 // What a drop or the command line may hand over: a folder, or a session or an album.
 bool isConvertible(const QString& path) {
-    const QFileInfo info(path);
-    return info.isDir() || hasSuffix(path, "ZS2") || hasSuffix(path, "ZA2");
+    const FileKind kind = kindOf(path);
+    return QFileInfo(path).isDir() || kind == FileKind::Session || kind == FileKind::Album;
 }
 
 bool isViewable(const QString& path) {
-    return QFileInfo(path).isFile() && (hasSuffix(path, "OSw") || hasSuffix(path, "ZS2"));
+    const FileKind kind = kindOf(path);
+    return QFileInfo(path).isFile() && (kind == FileKind::Target || kind == FileKind::Session);
 }
 
 QStringList localPaths(const QMimeData* mime) {

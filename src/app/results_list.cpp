@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
+#include "convert/clock_text.h"
+
 namespace z2o {
 
 QString errorCountText(int errors) {
@@ -27,17 +29,6 @@ QString outcomeText(const ConversionRow& row) {
             return QObject::tr("stopped");
     }
     return {};
-}
-
-QString playingTimeText(qint64 tenths) {
-    const qint64 seconds = tenths / 10;
-    const QString rest =
-        QStringLiteral("%1.%2").arg(seconds % 60, 2, 10, QLatin1Char('0')).arg(tenths % 10);
-    if (seconds < 3600) return QStringLiteral("%1:%2").arg(seconds / 60).arg(rest);
-    return QStringLiteral("%1:%2:%3")
-        .arg(seconds / 3600)
-        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(rest);
 }
 
 ResultsList::ResultsList(QWidget* parent) : QTreeWidget(parent) {
@@ -81,7 +72,8 @@ void ResultsList::addRow(const ConversionRow& row) {
     item->setData(2, Qt::UserRole, row.targetPath);
     if (row.outcome == ConversionRow::Outcome::Converted) {
         item->setText(3, QString::number(row.steps));
-        if (row.playingTenths >= 0) item->setText(4, playingTimeText(row.playingTenths));
+        if (row.playingTenths >= 0)
+            item->setText(4, QString::fromStdString(clockText(row.playingTenths)));
     }
     item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
     item->setTextAlignment(4, Qt::AlignRight | Qt::AlignVCenter);

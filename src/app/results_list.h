@@ -25,8 +25,6 @@ struct ConversionRow {
 // The one place that words an outcome, for the list and the status line alike.
 QString outcomeText(const ConversionRow& row);
 QString errorCountText(int errors);  // "1 error", "3 errors"
-// Tenths of a second as "m:ss.t", with hours in front once there are any.
-QString playingTimeText(qint64 tenths);
 
 class ResultsList : public QTreeWidget {
     Q_OBJECT
