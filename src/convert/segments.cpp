@@ -72,11 +72,11 @@ std::int16_t halfToEven(int tenths, int divisor) {
     return static_cast<std::int16_t>(std::rint(static_cast<double>(tenths) / divisor));
 }
 
-}  // namespace
-
+// Adds the split and the ramps to the plan's mask, which holds the main segment.
 void planStepSegments(const SourceStepRecord& record, const StepValues& values,
                       const RampSettings& settings, PreparedRecords& records,
-                      DerivedValues& derived, std::int16_t& writeMask, const ErrorSink& raise) {
+                      DerivedValues& derived, StepPlan& plan, const ErrorSink& raise) {
+    std::int16_t& writeMask = plan.writeMask;
     const ParsedDuration parsed =
         parseDuration(std::string_view(record.duration.data(), record.duration.size()));
     if (parsed.missingColon) raise(kInvalidCall);
@@ -110,6 +110,7 @@ void planStepSegments(const SourceStepRecord& record, const StepValues& values,
                                             : settings.rampTime;
         setDuration(records[0], rampTenths);
         setDuration(records[3], rampTenths);
+        plan.tenths[0] = plan.tenths[3] = rampTenths;
         if (softOn) {
             writeMask += 1;
             durationTenths -= rampTenths;
@@ -134,6 +135,8 @@ void planStepSegments(const SourceStepRecord& record, const StepValues& values,
     }
     setDuration(records[2], secondHalfTenths);
     setDuration(records[1], durationTenths);
+    plan.tenths[1] = durationTenths;
+    plan.tenths[2] = secondHalfTenths;
 
     std::array<float, kPairCount> starts{};
     std::array<float, kPairCount> ends{};
@@ -169,9 +172,36 @@ void planStepSegments(const SourceStepRecord& record, const StepValues& values,
     }
 }
 
-int writeStepSegments(const PreparedRecords& records, std::int16_t writeMask, int& nextStepNumber,
+}  // namespace
+
+int StepPlan::count() const {
+    return std::popcount(static_cast<unsigned>(writeMask & 15));
+}
+
+std::int64_t StepPlan::playingTenths() const {
+    std::int64_t total = 0;
+    for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
+        if (writes(SlotRole(slot))) total += tenths[slot];
+    }
+    return total;
+}
+
+StepPlanner::StepPlanner(const RampSettings& settings, ErrorSink raise)
+    : m_settings(settings), m_raise(raise) {
+    initPreparedRecords(m_records);
+}
+
+StepPlan StepPlanner::plan(const SourceStepRecord& record) {
+    StepPlan plan;
+    translateStep(record, m_records, m_values, m_raise);
+    planStepSegments(record, m_values, m_settings, m_records, m_derived, plan, m_raise);
+    return plan;
+}
+
+int writeStepSegments(const PreparedRecords& records, const StepPlan& plan, int& nextStepNumber,
                       std::span<std::uint8_t, kMaxStepRecords * kTargetRecordSize> out) {
-    const int count = std::popcount(static_cast<unsigned>(writeMask & 15));
+    const int count = plan.count();
+    std::int16_t writeMask = plan.writeMask;
     if (nextStepNumber + count - 1 > kMaxStepNumber) return -1;
     std::uint8_t* at = out.data();
     for (std::size_t slot = 0; writeMask > 0; ++slot, writeMask /= 2) {
