@@ -32,16 +32,11 @@ BENCHMARK(decode);
 void translateAndPlan(benchmark::State& state) {
     const SourceStepRecord record =
         decodeSourceRecord(std::span(largeSession()).first<kSourceRecordSize>());
-    PreparedRecords records;
-    initPreparedRecords(records);
-    StepValues values;
-    DerivedValues derived;
     const auto raise = [](int) {};
+    StepPlanner planner({}, raise);
     for (auto _ : state) {
-        std::int16_t writeMask = 2;
-        translateStep(record, records, values, raise);
-        planStepSegments(record, values, {50, true}, records, derived, writeMask, raise);
-        benchmark::DoNotOptimize(records);
+        benchmark::DoNotOptimize(planner.plan(record));
+        benchmark::DoNotOptimize(planner.records());
     }
     state.SetItemsProcessed(state.iterations());
 }

@@ -82,9 +82,8 @@ class Album : public ::testing::Test {
     std::vector<std::string> converted(const AlbumOutcome& outcome) {
         std::vector<std::string> names;
         for (const auto& e : outcome.entries) {
-            if (e.session.status == SessionOutcome::Status::Converted) {
-                names.push_back(
-                    fs::relative(toPath(e.session.targetPath), dir.path()).generic_string());
+            if (e.status == SessionOutcome::Status::Converted) {
+                names.push_back(fs::relative(toPath(e.targetPath), dir.path()).generic_string());
             }
         }
         return names;
@@ -135,7 +134,7 @@ TEST_F(Album, WindowsLinesReachTheirFiles) {
         EXPECT_EQ(converted(outcome), targets) << line;
         EXPECT_EQ(host.messages.size(), targets.empty() ? 1U : 0U) << line;
         for (const Message& m : host.messages)
-            EXPECT_EQ(m.text.substr(0, 12), "The session ") << m.text;
+            EXPECT_EQ(m.text().substr(0, 12), "The session ") << m.text();
     }
 }
 #endif
@@ -147,7 +146,7 @@ TEST_F(Album, MissingEntryAsksWhetherToGoOn) {
     EXPECT_EQ(converted(outcome), std::vector<std::string>{"A.OSw"});
     EXPECT_EQ(outcome.failed(), 2);
     ASSERT_EQ(host.messages.size(), 2U);
-    EXPECT_EQ(host.messages[0].text,
+    EXPECT_EQ(host.messages[0].text(),
               "The session " + (dir / "Gone.ZS2") +
                   "\r\ncould not be found.\r\nNo Orvanel session was created.");
     EXPECT_EQ(host.messages[0].title, "File not found");
@@ -161,6 +160,9 @@ TEST_F(Album, MissingEntryAsksWhetherToGoOn) {
     host.answers = {kAnswerCancel};
     outcome = convert(lines);
     EXPECT_TRUE(outcome.stopped);
+    EXPECT_EQ(outcome.notFound(), 1);
+    EXPECT_EQ(outcome.notReached,
+              (std::vector<std::string>{dir / "NoFolder/X.ZS2", dir / "A.ZS2"}));
     EXPECT_EQ(host.messages.size(), 1U);
     EXPECT_FALSE(fs::exists(dir / "A.OSw"));
     EXPECT_FALSE(state.albumMode);
@@ -172,6 +174,7 @@ TEST_F(Album, CancelOnIncompatibleDataStopsAfterThatSession) {
     const AlbumOutcome outcome = convert("Short.ZS2\nA.ZS2\nShort.ZS2\nDeep\\B.ZS2\n");
     EXPECT_EQ(converted(outcome), std::vector<std::string>{"A.OSw"});
     EXPECT_TRUE(outcome.stopped);
+    EXPECT_EQ(outcome.notReached, std::vector<std::string>{dir / "Deep/B.ZS2"});
     EXPECT_EQ(host.messages.size(), 2U);
     EXPECT_FALSE(fs::exists(dir / "Deep/B.OSw"));
     EXPECT_FALSE(state.albumMode);
@@ -187,7 +190,7 @@ TEST_F(Album, OddEntriesAreReportedOnceEach) {
     EXPECT_EQ(converted(outcome), std::vector<std::string>{"A.OSw"});
     std::vector<std::string> texts;
     for (const Message& m : host.messages)
-        texts.push_back(m.text.substr(0, m.text.find("\r\n")));
+        texts.push_back(m.text().substr(0, m.text().find("\r\n")));
     EXPECT_EQ(texts, (std::vector<std::string>{"Path/File access error", "Path/File access error",
                                                "The session C:\\Sessions\\A.ZS2"}));
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2", "Deep", "Folder.ZS2",
@@ -216,7 +219,7 @@ TEST_F(Album, DialogAndUnreadableAlbums) {
         outcome = runAlbumConversion(state, host);
         EXPECT_TRUE(outcome.entries.empty());
         ASSERT_EQ(host.messages.size(), 1U) << album;
-        EXPECT_NE(host.messages[0].text.find(album), std::string::npos);
+        EXPECT_NE(host.messages[0].text().find(album), std::string::npos);
         EXPECT_FALSE(state.albumMode);
     }
 
@@ -243,8 +246,8 @@ TEST_F(Album, FolderConvertsEverySessionBelowIt) {
     host.messages.clear();
     EXPECT_TRUE(runFolderConversion(state, host, dir / "Gone").entries.empty());
     ASSERT_EQ(host.messages.size(), 1U);
-    EXPECT_EQ(host.messages[0].subject, dir / "Gone");
-    EXPECT_EQ(host.messages[0].text.substr(host.messages[0].text.find('\n') + 1), dir / "Gone");
+    EXPECT_EQ(host.messages[0].subject(), dir / "Gone");
+    EXPECT_EQ(host.messages[0].text().substr(host.messages[0].text().find('\n') + 1), dir / "Gone");
 }
 
 TEST_F(Album, EndingTheProgramStopsBeforeTheNextEntry) {
@@ -252,6 +255,8 @@ TEST_F(Album, EndingTheProgramStopsBeforeTheNextEntry) {
     const AlbumOutcome outcome = convert("A.ZS2\nDeep\\B.ZS2\nA.ZS2\n");
     EXPECT_TRUE(outcome.stopped);
     EXPECT_EQ(converted(outcome), std::vector<std::string>{"A.OSw"});
+    // The entry the stop came before is not reached either.
+    EXPECT_EQ(outcome.notReached, (std::vector<std::string>{dir / "Deep/B.ZS2", dir / "A.ZS2"}));
     EXPECT_FALSE(fs::exists(dir / "Deep/B.OSw"));
     EXPECT_FALSE(state.albumMode);
     EXPECT_EQ(host.eventsCalls, 3);  // nothing more is asked once the answer is to end

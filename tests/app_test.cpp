@@ -11,6 +11,7 @@
 #include "app/qt_host.h"
 #include "app/session_view.h"
 #include "app/termination_signal.h"
+#include "convert/messages.h"
 #include "convert/session.h"
 #include "session_builder.h"
 #include "test_support.h"
@@ -126,8 +127,9 @@ class WindowTest : public QObject {
                     {-1, Qt::Key_Return, true, 30},
                     {-1, Qt::Key_Escape, false, 50},
                     {1, Qt::Key_Return, true, 50}};
-        const auto source =
-            samples::buildSession("step duration=1:00.0 channel=0x3C\nstep number=0\n");
+        const auto source = samples::buildSession(
+            "step duration=1:00.0 channel=0x3C start=10,3,20,9,150 end=20,15,10,2,170\n"
+            "step number=0\n");
         for (const auto& row : rows) {
             Fixture f;
             f.window.show();
@@ -153,10 +155,19 @@ class WindowTest : public QObject {
             f.action("mnuSetSoftTime")->trigger();
             QCOMPARE(f.text("lblRmpTim"), QString::number(row.rampTime / 10));
             writeBytes(f.dir / "Alpha.ZS2", source);
+            // The view of a source draws it converted with the settings as they are now.
+            const ConversionResult converted =
+                convertSession(source, {row.rampTime, row.softRamping}, [](int) {});
+            f.window.showSession(f.path("Alpha.ZS2"));
+            SessionView expected;
+            expected.setRecords(decodeTargetSession(converted.target));
+            const auto& drawn = f.window.findChild<SessionView*>()->segments();
+            QCOMPARE(drawn.size(), expected.segments().size());
+            for (std::size_t i = 0; i < drawn.size(); ++i)
+                QVERIFY(drawn[i].end == expected.segments()[i].end);
             f.host.picks = {f.dir / "Alpha.ZS2"};
             f.action("mnuConProtSes")->trigger();
-            QCOMPARE(readBytes(f.dir / "Alpha.OSw"),
-                     convertSession(source, {row.rampTime, row.softRamping}, [](int) {}).target);
+            QCOMPARE(readBytes(f.dir / "Alpha.OSw"), converted.target);
             QCOMPARE(f.text("statusText"),
                      QStringLiteral("Alpha.ZS2 converted to Alpha.OSw: 3 steps"));
             QCOMPARE(f.rows(), QStringList{"Alpha.ZS2|Alpha.OSw|3|1:00.0|converted"});
@@ -280,13 +291,10 @@ class WindowTest : public QObject {
             seen = box->text();
             QTest::keyClick(box, Qt::Key_Escape);
         });
-        QCOMPARE(host.showMessage({"The session x\r\ncould not be found.",
-                                   Buttons::OkCancel,
-                                   {},
-                                   MessageKind::SessionNotFound,
-                                   {}}),
-                 kAnswerCancel);
-        QCOMPARE(seen, QStringLiteral("The session x\ncould not be found."));
+        QCOMPARE(host.showMessage(incompatibleMessage("x")), kAnswerCancel);
+        QCOMPARE(seen,
+                 QStringLiteral(
+                     "Data in ...\nx\nisn't compatible with current spec.s.\n'Open File' aborted"));
         TempDir dir;
         writeBytes(dir / "a.zs2", {});
         onModal<QFileDialog>([&](QFileDialog* dialog) {

@@ -22,11 +22,7 @@ const char* kTwoSteps =
 
 class Driver : public ::testing::Test {
   protected:
-    // Converts `path` through the dialog, as the menu command does.
-    SessionOutcome convert(const std::string& path) {
-        host.picks.push_back(path);
-        return runSessionConversion(state, host);
-    }
+    SessionOutcome convert(const std::string& path) { return convertSessionFile(path, {}, host); }
     std::vector<std::uint8_t> expected(const std::string& description) {
         return convertSession(samples::buildSession(description), state.ramp, [](int) {}).target;
     }
@@ -39,7 +35,8 @@ class Driver : public ::testing::Test {
 TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
     const std::string source = dir / "Alpha.ZS2";
     writeBytes(source, samples::buildSession(kTwoSteps));
-    const SessionOutcome outcome = convert(source);
+    host.picks.push_back(source);
+    const SessionOutcome outcome = runSessionConversion(state, host);
     EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted);
     EXPECT_EQ(outcome.targetPath, dir / "Alpha.OSw");
     EXPECT_EQ(outcome.steps, 5);  // 2 (soft-on) + 3 (split, soft-off)
@@ -47,7 +44,6 @@ TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"Alpha.OSw", "Alpha.ZS2"}));
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(state.lastFolder, dir.path().string());
-    EXPECT_EQ(state.recordCount, 3);
 
     ASSERT_EQ(host.dialogs.size(), 1U);
     const OpenDialogSettings& dialog = host.dialogs[0];
@@ -110,12 +106,12 @@ TEST_F(Driver, SourcesByLength) {
             EXPECT_EQ(here.names(), std::vector<std::string>{"S.ZS2"});
             ASSERT_EQ(host.messages.size(), 1U);
             const Message& m = host.messages[0];
-            EXPECT_EQ(m.text,
+            EXPECT_EQ(m.text(),
                       "Data in ...\r\n" + (here / "S.ZS2") +
                           "\r\nisn't compatible with current spec.s.\r\n'Open File' aborted");
             EXPECT_EQ(m.buttons, Buttons::OkCancel);
             EXPECT_EQ(m.title, "");
-            EXPECT_EQ(state.lastAnswer, kAnswerCancel);
+            EXPECT_EQ(outcome.answer, kAnswerCancel);
         }
     }
 }
@@ -184,8 +180,10 @@ TEST_F(Driver, SourcesThatCannotBeReadAreReportedOnceAndWriteNothing) {
             const SessionOutcome outcome = convert(row.source);
             EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed) << row.source;
             ASSERT_EQ(host.messages.size(), 1U) << row.source;
-            EXPECT_EQ(host.messages[0].text, row.text + ("\r\n" + row.path));
+            EXPECT_EQ(host.messages[0].text(), row.text + ("\r\n" + row.path));
             EXPECT_EQ(host.messages[0].buttons, Buttons::Ok);
+            ASSERT_TRUE(outcome.runError) << row.source;
+            EXPECT_EQ(outcome.runError->description, row.text);
             EXPECT_EQ(dir.names(), before) << row.source;
         }
     }
@@ -210,7 +208,7 @@ TEST_F(Driver, EachDistinctStepErrorIsShownOnceAndCounted) {
         ASSERT_EQ(host.messages.size(), 2U);
         ASSERT_EQ(outcome.stepErrors.size(), 2U);
         for (std::size_t i = 0; i < 2; ++i) {
-            EXPECT_EQ(host.messages[i].text, describeError(expected[i].first));
+            EXPECT_EQ(host.messages[i].text(), describeError(expected[i].first));
             EXPECT_EQ(host.messages[i].kind, MessageKind::StepError);
             EXPECT_EQ(outcome.stepErrors[i].number, expected[i].first);
             EXPECT_EQ(outcome.stepErrors[i].description, describeError(expected[i].first));
@@ -220,19 +218,18 @@ TEST_F(Driver, EachDistinctStepErrorIsShownOnceAndCounted) {
     }
 }
 
-TEST_F(Driver, AlbumModeConvertsTheGivenPathWithoutADialog) {
-    writeBytes(dir / "A.ZS2", samples::buildSession("step\n"));
-    state.albumMode = true;
-    state.sourcePath = dir / "A.ZS2";
-    state.lastFolder = "/somewhere";
-    state.lastAnswer = kAnswerYes;
-    const SessionOutcome outcome = runSessionConversion(state, host);
+// Albums, folders, drops and z2o-convert hand over a path: no dialog, no program state, and the
+// outcome tells all that the front ends show.
+TEST_F(Driver, AGivenPathConvertsWithoutADialog) {
+    writeBytes(dir / "A.ZS2", samples::buildSession(kTwoSteps));
+    const SessionOutcome outcome = convertSessionFile(dir / "A.ZS2", {}, host);
     EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted);
+    EXPECT_EQ(outcome.sourcePath, dir / "A.ZS2");
     EXPECT_TRUE(host.dialogs.empty());
     EXPECT_EQ(host.eventsCalls, 0);
-    EXPECT_EQ(state.lastFolder, "/somewhere");
-    EXPECT_EQ(state.lastAnswer, kAnswerYes);  // no message, so the caller's value stays
-    EXPECT_TRUE(state.albumMode);
+    EXPECT_EQ(outcome.answer, 0);
+    EXPECT_EQ(outcome.playingTenths, playingTenths(decodeTargetSession(readBytes(dir / "A.OSw"))));
+    EXPECT_EQ(outcome.playingTenths, 300 + 7200);
 }
 
 }  // namespace

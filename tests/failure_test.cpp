@@ -68,7 +68,7 @@ class Failures : public ::testing::Test {
     void expectRefused(const SessionOutcome& outcome, int number, const std::string& path) {
         EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed);
         ASSERT_EQ(host.messages.size(), 1U);
-        EXPECT_EQ(host.messages[0].text, describeError(number) + "\r\n" + path);
+        EXPECT_EQ(host.messages[0].text(), describeError(number) + "\r\n" + path);
         EXPECT_EQ(readBytes(dir / "A.OSw"), kOldTarget);
         EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
         EXPECT_EQ(namesAtMessage, dir.names());  // even while the user reads the message
@@ -138,7 +138,7 @@ TEST_F(Failures, TargetThatIsAFolderIsKept) {
     writeBytes(dir / "A.OSw/inside", kOldTarget);
     EXPECT_EQ(convert(dir / "A.ZS2").status, SessionOutcome::Status::Failed);
     ASSERT_EQ(host.messages.size(), 1U);
-    EXPECT_EQ(host.messages[0].text, "Path/File access error\r\n" + (dir / "A.OSw"));
+    EXPECT_EQ(host.messages[0].text(), "Path/File access error\r\n" + (dir / "A.OSw"));
     EXPECT_EQ(readBytes(dir / "A.OSw/inside"), kOldTarget);
 }
 
@@ -151,7 +151,7 @@ TEST_F(Failures, PipesAndDevicesAreRefusedWithoutWaiting) {
         const SessionOutcome outcome = convert(source);
         EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed);
         ASSERT_EQ(host.messages.size(), 1U);
-        EXPECT_EQ(host.messages[0].text, "Path/File access error\r\n" + source);
+        EXPECT_EQ(host.messages[0].text(), "Path/File access error\r\n" + source);
     }
     EXPECT_FALSE(fs::exists(dir / "Pipe.OSw"));
 #endif
@@ -197,7 +197,7 @@ TEST_F(Failures, PermissionsOfARealUser) {
         } else {
             EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed) << row.what;
             ASSERT_EQ(host.messages.size(), 1U) << row.what;
-            EXPECT_EQ(host.messages[0].text,
+            EXPECT_EQ(host.messages[0].text(),
                       describeError(row.number) + "\r\n" +
                           (folder / (row.aboutSource ? "A.ZS2" : "A.OSw")).string())
                 << row.what;
@@ -228,7 +228,7 @@ TEST_F(Failures, ARenameRefusedByTheSystemLeavesNothingBehind) {
 #else
     const std::string why = "Path/File access error";
 #endif
-    EXPECT_EQ(host.messages[0].text, why + "\r\n" + s_target);
+    EXPECT_EQ(host.messages[0].text(), why + "\r\n" + s_target);
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
     EXPECT_EQ(readBytes(s_target + "/inside"), kOldTarget);
 }
@@ -255,7 +255,7 @@ TEST_F(Failures, FullAndReadOnlyDisks) {
     const SessionOutcome outcome = convert(disk + "/Big.ZS2");
     EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed);
     ASSERT_EQ(host.messages.size(), 1U);
-    EXPECT_EQ(host.messages[0].text, "Disk full\r\n" + disk + "/Big.OSw");
+    EXPECT_EQ(host.messages[0].text(), "Disk full\r\n" + disk + "/Big.OSw");
     EXPECT_EQ(readBytes(disk + "/Big.OSw"), kOldTarget);
     EXPECT_EQ(testing::namesIn(disk), (std::vector<std::string>{"Big.OSw", "Big.ZS2"}));
 #endif

@@ -4,6 +4,8 @@
 
 #include "convert/driver.h"
 #include "convert/file_io.h"
+#include "convert/handler.h"
+#include "convert/messages.h"
 
 namespace z2o {
 
@@ -49,22 +51,11 @@ ResolvedEntry resolveAlbumEntry(std::string_view albumFolder, std::string_view l
 #endif
 }
 
-int AlbumOutcome::converted() const {
-    return static_cast<int>(std::count_if(entries.begin(), entries.end(), [](const auto& e) {
-        return e.session.status == SessionOutcome::Status::Converted;
-    }));
-}
-
-int AlbumOutcome::failed() const {
-    return static_cast<int>(entries.size()) - converted();
-}
-
 namespace {
 
-Message notFoundMessage(const std::string& sourcePath, const std::string& title) {
-    return {
-        "The session " + sourcePath + "\r\ncould not be found.\r\nNo Orvanel session was created.",
-        Buttons::OkCancel, title, MessageKind::SessionNotFound, sourcePath};
+int countOf(const AlbumOutcome& outcome, SessionOutcome::Status status) {
+    return static_cast<int>(std::count_if(outcome.entries.begin(), outcome.entries.end(),
+                                          [status](const auto& e) { return e.status == status; }));
 }
 
 // `albumMode` is on only while an entry converts, however its conversion ends.
@@ -73,7 +64,29 @@ struct AlbumModeGuard {
     ~AlbumModeGuard() { state.albumMode = false; }
 };
 
+// Only "not there" is decided before the conversion; any other trouble with the file is reported
+// once, by the conversion itself.
+std::optional<RunError> missing(const ResolvedEntry& entry) {
+    if (!entry.reachable) return runError(kPathNotFound);
+    SourceFile test;
+    std::optional<RunError> error = test.open(entry.path);
+    if (error && (error->number == kFileNotFound || error->number == kPathNotFound)) return error;
+    return std::nullopt;
+}
+
 }  // namespace
+
+int AlbumOutcome::converted() const {
+    return countOf(*this, SessionOutcome::Status::Converted);
+}
+
+int AlbumOutcome::failed() const {
+    return static_cast<int>(entries.size()) - converted();
+}
+
+int AlbumOutcome::notFound() const {
+    return countOf(*this, SessionOutcome::Status::NotFound);
+}
 
 bool convertListedSession(ProgramState& state, Host& host, const std::string& sourcePath,
                           AlbumOutcome& outcome) {
@@ -84,17 +97,24 @@ bool convertListedSession(ProgramState& state, Host& host, const std::string& so
         outcome.stopped = true;
         return false;
     }
-    AlbumEntryOutcome& result = outcome.entries.emplace_back();
-    result.sourcePath = sourcePath;
-    result.found = true;
     state.lastAnswer = kAnswerYes;
-    result.session = runSessionConversion(state, host);
-    host.albumSessionDone(sourcePath, result.session);
+    const SessionOutcome& session =
+        outcome.entries.emplace_back(convertSessionFile(sourcePath, state.ramp, host));
+    if (session.answer != 0) state.lastAnswer = session.answer;
+    host.albumSessionDone(session);
     if (state.lastAnswer == kAnswerCancel) {
         outcome.stopped = true;
         return false;
     }
     return true;
+}
+
+void stopBatch(AlbumOutcome& outcome, const std::vector<std::string>& sessions, std::size_t current,
+               std::size_t takenBefore) {
+    outcome.stopped = true;
+    const std::size_t first = current + (outcome.entries.size() > takenBefore ? 1 : 0);
+    outcome.notReached.assign(sessions.begin() + static_cast<std::ptrdiff_t>(first),
+                              sessions.end());
 }
 
 std::optional<RunError> readAlbumEntries(const std::string& albumPath,
@@ -119,56 +139,49 @@ std::optional<RunError> readAlbumEntries(const std::string& albumPath,
 
 AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
     CommandHandler handler(state, host);
-    AlbumOutcome outcome;
-
     const std::optional<PickedFile> picked =
         pickFile(state, host, handler,
                  {"Zendrel Album (*.ZA2)|*.ZA2", "*.ZA2", "Select Zendrel album to convert", {}});
-    if (!picked) return outcome;
+    if (!picked) return {};
     state.sourcePath = picked->fileName;
-    outcome.albumPath = picked->fileName;
+    return convertAlbum(state, host, picked->fileName);
+}
+
+AlbumOutcome convertAlbum(ProgramState& state, Host& host, const std::string& albumPath) {
+    CommandHandler handler(state, host);
+    AlbumOutcome outcome;
+    outcome.albumPath = albumPath;
     std::vector<ResolvedEntry> entries;
-    if (const std::optional<RunError> error = readAlbumEntries(outcome.albumPath, entries)) {
-        handler.fail(*error, outcome.albumPath);
+    if (const std::optional<RunError> error = readAlbumEntries(albumPath, entries)) {
+        handler.fail(*error, albumPath);
         return outcome;
     }
+    std::vector<std::string> paths;
+    for (const ResolvedEntry& entry : entries)
+        paths.push_back(entry.path);
 
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        handler.checkingSession = true;
-        handler.errorNumber = 0;
+        const std::size_t taken = outcome.entries.size();
         const ResolvedEntry& entry = entries[i];
         state.sourcePath = entry.path;
         // Named before its existence test, so that a not-found message never shows beside the
         // name of the entry before it.
         host.albumProgress(static_cast<int>(i + 1), static_cast<int>(entries.size()), entry.path);
-
-        // Only "not there" is decided here; any other trouble with the file is reported once,
-        // by the conversion that follows.
-        if (!entry.reachable) {
-            handler.raise(kPathNotFound);
-        } else {
-            SourceFile test;
-            if (const auto error = test.open(entry.path);
-                error && (error->number == kFileNotFound || error->number == kPathNotFound)) {
-                handler.raise(*error);
-            }
-        }
-        handler.checkingSession = false;
-
-        if (handler.errorNumber == kFileNotFound || handler.errorNumber == kPathNotFound) {
-            handler.show(notFoundMessage(entry.path, handler.errorText));
-            AlbumEntryOutcome& result = outcome.entries.emplace_back();
-            result.sourcePath = entry.path;
-            result.session.status = SessionOutcome::Status::Failed;
-            if (state.lastAnswer == kAnswerCancel) {
-                outcome.stopped = true;
-                break;
-            }
+        if (const std::optional<RunError> error = missing(entry)) {
+            SessionOutcome& session = outcome.entries.emplace_back();
+            session.status = SessionOutcome::Status::NotFound;
+            session.sourcePath = entry.path;
+            session.runError = error;
+            session.messages.push_back(notFoundMessage(*error, entry.path));
+            handler.show(session.messages.back());
+            session.answer = state.lastAnswer;
+            host.albumSessionDone(session);
+            if (state.lastAnswer != kAnswerCancel) continue;
+        } else if (convertListedSession(state, host, entry.path, outcome)) {
             continue;
         }
-        if (!convertListedSession(state, host, entry.path, outcome)) {
-            break;
-        }
+        stopBatch(outcome, paths, i, taken);
+        break;
     }
     return outcome;
 }

@@ -28,23 +28,24 @@ ResolvedEntry resolveAlbumEntry(std::string_view albumFolder, std::string_view l
 ResolvedEntry resolveWindowsAlbumEntry(std::string_view albumFolder, std::string_view line);
 ResolvedEntry resolvePosixAlbumEntry(std::string_view albumFolder, std::string_view line);
 
-struct AlbumEntryOutcome {
-    std::string sourcePath;
-    bool found = false;
-    SessionOutcome session;
-};
-
 struct AlbumOutcome {
-    std::string albumPath;  // empty when the dialog was cancelled
-    std::vector<AlbumEntryOutcome> entries;
-    bool stopped = false;  // the user chose Cancel, or the program is ending
+    std::string albumPath;                // empty when the dialog was cancelled
+    std::vector<SessionOutcome> entries;  // each entry taken up, found or not
+    bool stopped = false;                 // the user chose Cancel, or the program is ending
+    std::vector<std::string> notReached;  // the entries a stop left unconverted, in order
     int converted() const;
     int failed() const;
+    int notFound() const;
 };
 
 inline constexpr std::uint64_t kMaxAlbumBytes = 64ULL << 20;
 
+// The command: picks an album in the open dialog and converts it.
 AlbumOutcome runAlbumConversion(ProgramState& state, Host& host);
+
+// Converts every session the album at `albumPath` lists, in order: an entry that is not there
+// asks whether to go on, and Cancel in any message stops the album.
+AlbumOutcome convertAlbum(ProgramState& state, Host& host, const std::string& albumPath);
 
 // The entries of the album at `albumPath`, resolved against its folder, as the album command
 // takes them up; an error when the album cannot be read.
@@ -55,5 +56,10 @@ std::optional<RunError> readAlbumEntries(const std::string& albumPath,
 // first; false when the batch is to stop (Cancel in a message, or the program is ending).
 bool convertListedSession(ProgramState& state, Host& host, const std::string& sourcePath,
                           AlbumOutcome& outcome);
+
+// Stops a batch at `sessions[current]`, which is listed as not reached unless it was taken up
+// (the outcome then holds more than `takenBefore` entries), as are all after it.
+void stopBatch(AlbumOutcome& outcome, const std::vector<std::string>& sessions, std::size_t current,
+               std::size_t takenBefore);
 
 }  // namespace z2o

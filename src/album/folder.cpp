@@ -6,6 +6,7 @@
 #include "convert/driver.h"
 #include "convert/file_io.h"
 #include "convert/file_kind.h"
+#include "convert/handler.h"
 
 namespace z2o {
 namespace fs = std::filesystem;
@@ -48,8 +49,10 @@ AlbumOutcome runSessionBatch(ProgramState& state, Host& host, const std::string&
     AlbumOutcome outcome;
     outcome.albumPath = label;
     for (std::size_t i = 0; i < sessions.size(); ++i) {
+        const std::size_t taken = outcome.entries.size();
         host.albumProgress(static_cast<int>(i + 1), static_cast<int>(sessions.size()), sessions[i]);
         if (!convertListedSession(state, host, sessions[i], outcome)) {
+            stopBatch(outcome, sessions, i, taken);
             break;
         }
     }

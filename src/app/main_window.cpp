@@ -69,15 +69,6 @@ QStringList localPaths(const QMimeData* mime) {
     return paths;
 }
 
-qint64 targetPlayingTenths(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return -1;
-    const QByteArray bytes = file.readAll();
-    const auto records = decodeTargetSession(std::span<const std::uint8_t>(
-        reinterpret_cast<const std::uint8_t*>(bytes.constData()), bytes.size()));
-    return playingTenths(records);
-}
-
 QString sessionStatus(const ConversionRow& row) {
     const QString source = QFileInfo(row.sourcePath).fileName();
     switch (row.outcome) {
@@ -95,6 +86,36 @@ QString sessionStatus(const ConversionRow& row) {
     }
 }
 
+// The row of a session conversion, from its outcome alone.
+ConversionRow rowFor(const SessionOutcome& outcome) {
+    ConversionRow row(ConversionRow::Outcome::Converted,
+                      QString::fromStdString(outcome.sourcePath));
+    row.targetPath = QString::fromStdString(outcome.targetPath);
+    switch (outcome.status) {
+        case SessionOutcome::Status::Converted:
+            row.steps = outcome.steps;
+            row.playingTenths = outcome.playingTenths;
+            row.errors = outcome.errorCount();
+            break;
+        case SessionOutcome::Status::Rejected:
+            row.outcome = ConversionRow::Outcome::NotConverted;
+            row.reason = QObject::tr("its data is not compatible");
+            break;
+        case SessionOutcome::Status::NotFound:
+            row.outcome = ConversionRow::Outcome::NotFound;
+            break;
+        case SessionOutcome::Status::Failed:
+            row.outcome = ConversionRow::Outcome::NotConverted;
+            if (outcome.runError)
+                row.reason = QString::fromStdString(outcome.runError->description);
+            break;
+        case SessionOutcome::Status::Cancelled:
+            row.outcome = ConversionRow::Outcome::Stopped;
+            break;
+    }
+    return row;
+}
+
 }  // namespace
 
 // What the commands see: the dialogs and messages of the window's host, plus the user's wish
@@ -103,31 +124,15 @@ class MainWindow::CommandHost : public Host {
   public:
     CommandHost(MainWindow& window, Host& dialogs) : m_window(window), m_dialogs(dialogs) {}
 
-    // The next open dialog is answered with `path` instead of being shown, so that a file
-    // handed over by a drop goes exactly the way of one picked in the dialog.
-    void answerNextDialog(const QString& path) { m_answer = path; }
-
     std::optional<PickedFile> showOpen(const OpenDialogSettings& settings) override {
-        if (m_answer.isEmpty()) return m_dialogs.showOpen(settings);
-        const QFileInfo picked(m_answer);
-        m_answer.clear();
-        return PickedFile{QDir::toNativeSeparators(picked.absoluteFilePath()).toStdString(),
-                          picked.fileName().toStdString()};
+        return m_dialogs.showOpen(settings);
     }
     std::int32_t showMessage(const Message& message) override {
         // Once the user has asked to end, nothing more is asked: the run only winds down.
         if (m_window.m_closeRequested) {
             return message.buttons == Buttons::OkCancel ? kAnswerCancel : kAnswerOk;
         }
-        const std::int32_t answer = m_dialogs.showMessage(message);
-        if (message.kind == MessageKind::Error) {
-            m_reason = QString::fromStdString(message.text).section(QLatin1String("\r\n"), 0, 0);
-        } else if (message.kind == MessageKind::SessionNotFound && m_entryOpen) {
-            m_entryOpen = false;
-            m_window.addRow(ConversionRow(ConversionRow::Outcome::NotFound,
-                                          QString::fromStdString(message.subject)));
-        }
-        return answer;
+        return m_dialogs.showMessage(message);
     }
     bool processEvents() override {
         return m_dialogs.processEvents() && !m_window.m_closeRequested;
@@ -136,58 +141,14 @@ class MainWindow::CommandHost : public Host {
     void albumProgress(int index, int count, const std::string& path) override {
         m_window.m_status->setText(
             tr("Converting %1 of %2: %3").arg(index).arg(count).arg(fileName(path)));
-        beginSession();
-        m_entry = QString::fromStdString(path);
-        m_entryOpen = true;
     }
-    void albumSessionDone(const std::string& path, const SessionOutcome& outcome) override {
-        m_entryOpen = false;
-        addSessionRow(QString::fromStdString(path), outcome);
-    }
-
-    void beginSession() { m_reason.clear(); }
-    // The row of a session conversion that was not cancelled.
-    ConversionRow addSessionRow(const QString& source, const SessionOutcome& outcome) {
-        ConversionRow row(ConversionRow::Outcome::Converted, source);
-        row.targetPath = QString::fromStdString(outcome.targetPath);
-        switch (outcome.status) {
-            case SessionOutcome::Status::Converted:
-                row.steps = outcome.steps;
-                row.playingTenths = targetPlayingTenths(row.targetPath);
-                row.errors = outcome.errorCount();
-                break;
-            case SessionOutcome::Status::Rejected:
-                row.outcome = ConversionRow::Outcome::NotConverted;
-                row.reason = tr("its data is not compatible");
-                break;
-            case SessionOutcome::Status::Failed:
-            case SessionOutcome::Status::Cancelled:
-                row.outcome = QFileInfo::exists(source) ? ConversionRow::Outcome::NotConverted
-                                                        : ConversionRow::Outcome::NotFound;
-                row.reason = m_reason;
-                break;
-        }
-        m_window.addRow(row);
-        m_lastRow = row;
-        return row;
-    }
-    const ConversionRow& lastRow() const { return m_lastRow; }
-    // An entry that was taken up but ended before it was converted or found missing.
-    void batchDone(const AlbumOutcome& outcome) {
-        if (m_entryOpen && outcome.stopped) {
-            m_window.addRow(ConversionRow(ConversionRow::Outcome::Stopped, m_entry));
-        }
-        m_entryOpen = false;
+    void albumSessionDone(const SessionOutcome& outcome) override {
+        m_window.addRow(rowFor(outcome));
     }
 
   private:
     MainWindow& m_window;
     Host& m_dialogs;
-    QString m_answer;
-    QString m_entry;
-    bool m_entryOpen = false;
-    QString m_reason;
-    ConversionRow m_lastRow;
 };
 
 MainWindow::MainWindow(Host* dialogs, QWidget* parent) : QMainWindow(parent) {
@@ -261,7 +222,11 @@ void MainWindow::buildMenus() {
     connect(mnuExit, &QAction::triggered, this, &MainWindow::close);
     connect(mnuSetSoftTime, &QAction::triggered, this, &MainWindow::mnuSetSoftTime_Click);
     connect(mnuRampSofts, &QAction::triggered, this, &MainWindow::mnuRampSofts_Click);
-    connect(mnuRampSofts, &QAction::toggled, this, &MainWindow::showRampStatus);
+    // The check mark is the switch: conversions and the session view read it through the state.
+    connect(mnuRampSofts, &QAction::toggled, this, [this](bool checked) {
+        m_state.ramp.softRamping = checked;
+        showRampStatus();
+    });
     connect(mnuAbout, &QAction::triggered, this, &MainWindow::mnuAbout_Click);
 }
 
@@ -311,7 +276,7 @@ void MainWindow::buildRampPanel() {
 }
 
 void MainWindow::startUp() {
-    m_state.ramp.rampTime = 50;
+    m_state.ramp = RampSettings{};
     // The first dialog of a run opens where the user's files are; a folder that has vanished
     // since still falls back to the program's folder.
     m_state.lastFolder = QDir::toNativeSeparators(QDir::homePath()).toStdString();
@@ -328,8 +293,6 @@ void MainWindow::runCommand(Command command) {
     m_busy = true;
     mnuConProtSes->setEnabled(false);
     mnuConvrtAlbm->setEnabled(false);
-    // The conversion reads the switch from its check mark.
-    m_state.ramp.softRamping = mnuRampSofts->isChecked();
     command();
     mnuConProtSes->setEnabled(true);
     mnuConvrtAlbm->setEnabled(true);
@@ -338,14 +301,15 @@ void MainWindow::runCommand(Command command) {
 }
 
 void MainWindow::addRow(ConversionRow row) {
+    m_lastRow = row;
     lstResults->addRow(row);
 }
 
 void MainWindow::showBatchStatus(bool album, const AlbumOutcome& outcome) {
-    m_host->batchDone(outcome);
-    int notFound = 0;
-    for (const AlbumEntryOutcome& entry : outcome.entries)
-        notFound += entry.found ? 0 : 1;
+    for (const std::string& path : outcome.notReached) {
+        addRow(ConversionRow(ConversionRow::Outcome::Stopped, QString::fromStdString(path)));
+    }
+    const int notFound = outcome.notFound();
     const int failed = outcome.failed() - notFound;
     const QString name = fileName(outcome.albumPath);
     QString text = album ? tr("Album %1: %2 converted, %3 not found")
@@ -360,11 +324,10 @@ void MainWindow::showBatchStatus(bool album, const AlbumOutcome& outcome) {
 
 void MainWindow::mnuConProtSes_Click() {
     runCommand([this] {
-        m_host->beginSession();
         const SessionOutcome outcome = runSessionConversion(m_state, *m_host);
-        if (outcome.status == SessionOutcome::Status::Cancelled) return;
-        m_status->setText(sessionStatus(
-            m_host->addSessionRow(QString::fromStdString(m_state.sourcePath), outcome)));
+        if (outcome.sourcePath.empty()) return;  // the dialog was cancelled
+        addRow(rowFor(outcome));
+        m_status->setText(sessionStatus(m_lastRow));
     });
 }
 
@@ -376,23 +339,20 @@ void MainWindow::mnuConvrtAlbm_Click() {
     });
 }
 
-void MainWindow::convertSessionFile(const QString& path) {
+void MainWindow::openSession(const QString& path) {
     const std::string source = QDir::toNativeSeparators(path).toStdString();
     const AlbumOutcome outcome = runSessionBatch(m_state, *m_host, source, {source});
-    m_host->batchDone(outcome);
-    if (!outcome.entries.empty()) m_status->setText(sessionStatus(m_host->lastRow()));
+    if (!outcome.entries.empty()) m_status->setText(sessionStatus(m_lastRow));
 }
 
-void MainWindow::convertAlbumFile(const QString& path) {
-    m_host->answerNextDialog(path);
-    const AlbumOutcome outcome = runAlbumConversion(m_state, *m_host);
-    m_host->answerNextDialog(QString());
-    if (!outcome.albumPath.empty()) {
-        showBatchStatus(true, outcome);
-    }
+void MainWindow::openAlbum(const QString& path) {
+    // As with an album picked in the dialog, the next dialog opens in its folder.
+    m_state.lastFolder = QDir::toNativeSeparators(QFileInfo(path).absolutePath()).toStdString();
+    showBatchStatus(true,
+                    convertAlbum(m_state, *m_host, QDir::toNativeSeparators(path).toStdString()));
 }
 
-void MainWindow::convertFolder(const QString& path) {
+void MainWindow::openFolder(const QString& path) {
     const AlbumOutcome outcome =
         runFolderConversion(m_state, *m_host, QDir::toNativeSeparators(path).toStdString());
     showBatchStatus(false, outcome);
@@ -413,11 +373,11 @@ bool MainWindow::openFiles(const QStringList& paths) {
                 addRow(ConversionRow(ConversionRow::Outcome::NotConverted, path,
                                      tr("not a session, album or folder")));
             } else if (QFileInfo(path).isDir()) {
-                convertFolder(path);
+                openFolder(path);
             } else if (hasSuffix(path, "ZA2")) {
-                convertAlbumFile(path);
+                openAlbum(path);
             } else {
-                convertSessionFile(path);
+                openSession(path);
             }
             // Cancel in a message stops what was handed over, not only the one file.
             if (m_state.lastAnswer == kAnswerCancel) break;

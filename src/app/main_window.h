@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "album/album.h"
+#include "app/results_list.h"
 #include "convert/host.h"
 
 class QAction;
@@ -16,7 +17,6 @@ namespace z2o {
 class RampPanel;
 class ResultsList;
 class SessionView;
-struct ConversionRow;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -65,9 +65,9 @@ class MainWindow : public QMainWindow {
     template <typename Command>
     void runCommand(Command command);
 
-    void convertSessionFile(const QString& path);
-    void convertAlbumFile(const QString& path);
-    void convertFolder(const QString& path);
+    void openSession(const QString& path);
+    void openAlbum(const QString& path);
+    void openFolder(const QString& path);
     void showBatchStatus(bool album, const AlbumOutcome& outcome);
     void addRow(ConversionRow row);
     void showRampStatus();
@@ -79,6 +79,7 @@ class MainWindow : public QMainWindow {
     bool m_busy = false;
     bool m_closeRequested = false;
     QString m_viewedSession;
+    ConversionRow m_lastRow;  // the row added last, which the status line words
 
     QAction* mnuConProtSes = nullptr;
     QAction* mnuConvrtAlbm = nullptr;

@@ -54,7 +54,7 @@ std::optional<PickedFile> QtHost::showOpen(const OpenDialogSettings& settings) {
 }
 
 std::int32_t QtHost::showMessage(const Message& message) {
-    QString text = fromUtf8(message.text);
+    QString text = fromUtf8(message.text());
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     const QString title =
         message.title.empty() ? QString::fromLatin1(kProgramTitle) : fromUtf8(message.title);

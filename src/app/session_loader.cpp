@@ -13,27 +13,22 @@ namespace {
 // The target steps that conversion planning writes for each source step, in output order. The
 // bytes of the target do not say which slot a step filled, so the planning runs once more here.
 std::vector<StepRole> plannedRoles(std::span<const std::uint8_t> source, const RampSettings& ramp) {
-    PreparedRecords records;
-    initPreparedRecords(records);
-    StepValues values;
-    DerivedValues derived;
-    const ErrorSink ignore = [](int) {};
+    const auto ignore = [](int) {};
+    StepPlanner planner(ramp, ignore);
     std::vector<StepRole> roles;
     for (std::size_t at = 0; at + kSourceRecordSize <= source.size(); at += kSourceRecordSize) {
         const SourceStepRecord record =
             decodeSourceRecord(source.subspan(at).first<kSourceRecordSize>());
         if (!isStep(record)) continue;
-        std::int16_t mask = 2;
-        translateStep(record, records, values, ignore);
-        planStepSegments(record, values, ramp, records, derived, mask, ignore);
-        if (mask & 1) roles.push_back(StepRole::SoftOn);
-        if (mask & 4) {
+        const StepPlan plan = planner.plan(record);
+        if (plan.writes(SlotRole::SoftOn)) roles.push_back(StepRole::SoftOn);
+        if (plan.writes(SlotRole::SecondHalf)) {
             roles.push_back(StepRole::FirstHalf);
             roles.push_back(StepRole::SecondHalf);
         } else {
             roles.push_back(StepRole::Plain);
         }
-        if (mask & 8) roles.push_back(StepRole::SoftOff);
+        if (plan.writes(SlotRole::SoftOff)) roles.push_back(StepRole::SoftOff);
     }
     return roles;
 }

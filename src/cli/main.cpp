@@ -20,6 +20,7 @@
 #include "cli/arguments.h"
 #include "convert/driver.h"
 #include "convert/file_io.h"
+#include "convert/messages.h"
 
 namespace {
 
@@ -68,30 +69,25 @@ void handleSignals() {
 // standard error what the window would show.
 class CliHost : public z2o::Host {
   public:
+    // Every file comes from the command line; there is no dialog to show.
     std::optional<z2o::PickedFile> showOpen(const z2o::OpenDialogSettings&) override {
-        std::error_code ec;
-        const auto full = std::filesystem::absolute(z2o::toPath(m_nextPick), ec);
-        return z2o::PickedFile{z2o::fromPath(full), z2o::fromPath(full.filename())};
+        return std::nullopt;
     }
 
     std::int32_t showMessage(const z2o::Message& message) override {
         clearProgress();
         ++problems;
-        const std::string& subject = label.empty() ? message.subject : label;
+        const std::string& subject = label.empty() ? message.subject() : label;
         if (message.kind == z2o::MessageKind::SessionNotFound) {
             report("z2o-convert: " + subject + ": could not be found", false);
             return z2o::kAnswerOk;
         }
+        // The window's lines on one line.
         std::string text;
-        std::size_t start = 0;
-        while (start <= message.text.size()) {
-            std::size_t end = message.text.find("\r\n", start);
-            if (end == std::string::npos) end = message.text.size();
-            if (end > start) {
-                if (!text.empty()) text += ' ';
-                text.append(message.text, start, end - start);
-            }
-            start = end + 2;
+        for (const std::string& line : message.lines) {
+            if (line.empty()) continue;
+            if (!text.empty()) text += ' ';
+            text += line;
         }
         report("z2o-convert: " + subject + ": " + text,
                message.kind == z2o::MessageKind::StepError);
@@ -129,11 +125,14 @@ class CliHost : public z2o::Host {
         m_progressShown = false;
     }
 
-    void albumSessionDone(const std::string& sourcePath,
-                          const z2o::SessionOutcome& outcome) override {
+    void albumSessionDone(const z2o::SessionOutcome& outcome) override {
+        converted(outcome.sourcePath, outcome.targetPath, outcome);
+    }
+
+    void converted(const std::string& source, const std::string& target,
+                   const z2o::SessionOutcome& outcome) {
         if (outcome.status == z2o::SessionOutcome::Status::Converted) {
-            result(sourcePath + " -> " + outcome.targetPath + " (" + std::to_string(outcome.steps) +
-                   " steps)");
+            result(source + " -> " + target + " (" + std::to_string(outcome.steps) + " steps)");
         }
     }
 
@@ -151,8 +150,6 @@ class CliHost : public z2o::Host {
     }
 
     std::string programFolder() override { return z2o::programFileFolder(); }
-
-    void pickNext(std::string path) { m_nextPick = std::move(path); }
 
     std::string label;  // the name the user gave, shown instead of the full path
     int problems = 0;
@@ -173,7 +170,6 @@ class CliHost : public z2o::Host {
         }
     }
 
-    std::string m_nextPick;
     std::vector<Pending> m_pending;
     bool m_progressShown = false;
 };
@@ -196,14 +192,13 @@ bool isTerminal(std::FILE* stream) {
 #endif
 }
 
-// What the core's handler shows for a failure, and a missing album entry's message.
+// What a conversion would report of a file that cannot be read, or of a missing album entry.
 void reportFailure(CliHost& host, const z2o::RunError& error, const std::string& path) {
-    host.showMessage(
-        {error.description + "\r\n" + path, z2o::Buttons::Ok, {}, z2o::MessageKind::Error, path});
+    host.showMessage(z2o::failureMessage(error, path, path));
 }
 
-void reportNotFound(CliHost& host, const std::string& path) {
-    host.showMessage({{}, z2o::Buttons::Ok, {}, z2o::MessageKind::SessionNotFound, path});
+void reportNotFound(CliHost& host, const z2o::RunError& error, const std::string& path) {
+    host.showMessage(z2o::notFoundMessage(error, path));
 }
 
 std::string absolutePath(const std::string& path) {
@@ -226,7 +221,7 @@ void dryRun(CliHost& host, const Job& job) {
                 entry.reachable ? file.open(entry.path) : z2o::runError(z2o::kPathNotFound);
             if (error &&
                 (error->number == z2o::kFileNotFound || error->number == z2o::kPathNotFound)) {
-                reportNotFound(host, entry.path);
+                reportNotFound(host, *error, entry.path);
             } else {
                 // Any other trouble is for the conversion itself to find.
                 host.result(entry.path + " -> " + z2o::targetPathFor(entry.path));
@@ -303,24 +298,22 @@ int main(int argc, char** argv) {
     for (const Job& job : jobs) {
         if (g_signal != 0) break;
         host.problems = 0;
-        host.pickNext(job.path);
         if (dryRunOnly) {
             host.label.clear();
             dryRun(host, job);
         } else if (job.album) {
             host.label.clear();
-            host.summary(job.path, z2o::runAlbumConversion(state, host));
+            host.summary(job.path, z2o::convertAlbum(state, host, absolutePath(job.path)));
         } else if (z2o::isFolder(job.path)) {
             host.label.clear();
             host.summary(job.path, z2o::runFolderConversion(state, host, job.path));
         } else {
             host.label = job.path;
             host.albumProgress(++sessionIndex, sessionCount, job.path);
-            const z2o::SessionOutcome outcome = z2o::runSessionConversion(state, host);
-            if (outcome.status == z2o::SessionOutcome::Status::Converted) {
-                host.result(job.path + " -> " + z2o::targetPathFor(job.path) + " (" +
-                            std::to_string(outcome.steps) + " steps)");
-            }
+            const z2o::SessionOutcome outcome =
+                z2o::convertSessionFile(absolutePath(job.path), state.ramp, host);
+            // Named as the user gave it.
+            host.converted(job.path, z2o::targetPathFor(job.path), outcome);
         }
         std::cout.flush();
         failed = failed || host.problems > 0;

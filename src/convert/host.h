@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/errors.h"
 #include "convert/segments.h"
 
 namespace z2o {
@@ -37,16 +38,23 @@ struct PickedFile {
 
 enum class Buttons { Ok, OkCancel };
 
-// Lets a front end word a message its own way; the text stays what the window shows.
+// What a message is about, so that each front end can word it its own way.
 // StepError: the first of its kind among the errors of single steps in one session conversion.
 enum class MessageKind { Error, Incompatible, SessionNotFound, StepError };
 
+// A message as data: the window shows its lines, the command-line tool words it on one line,
+// and nothing ever parses the text back.
 struct Message {
-    std::string text;  // lines joined by CR LF
-    Buttons buttons = Buttons::Ok;
-    std::string title;  // empty: the program's title
     MessageKind kind = MessageKind::Error;
-    std::string subject;  // the file the message is about
+    int errorNumber = 0;               // 0 where no error is behind it
+    std::string description{};         // the error's description, where there is one
+    std::vector<std::string> files{};  // the files it is about, the one it concerns first
+    std::vector<std::string> lines{};  // what the user reads
+    Buttons buttons = Buttons::Ok;
+    std::string title{};  // empty: the program's title
+
+    const std::string& subject() const;  // the first of `files`, or empty
+    std::string text() const;            // the lines joined by CR LF, as the window shows them
 };
 
 // How often one error of single steps was raised in a session conversion.
@@ -56,20 +64,22 @@ struct ErrorTally {
     int count = 0;
 };
 
+// Everything a front end learns of one session conversion.
 struct SessionOutcome {
-    enum class Status { Cancelled, Rejected, Failed, Converted };
+    enum class Status { Cancelled, Rejected, Failed, NotFound, Converted };
     Status status = Status::Cancelled;
-    std::string targetPath;
+    std::string sourcePath;
+    std::string targetPath;  // empty until the target is named
     int steps = 0;
+    std::int64_t playingTenths = 0;  // of the target as written
     // Each distinct error of single steps, in the order they first came; only the first of each
     // was shown.
     std::vector<ErrorTally> stepErrors;
-    int errorCount() const {
-        int total = 0;
-        for (const ErrorTally& tally : stepErrors)
-            total += tally.count;
-        return total;
-    }
+    std::optional<RunError> runError;  // what ended a run that failed
+    std::vector<Message> messages;     // every message shown, in order
+    std::int32_t answer = 0;           // the answer to the last of them; 0 when none was shown
+
+    int errorCount() const;
 };
 
 class Host {
@@ -88,19 +98,20 @@ class Host {
     // is taken up, before anything is shown about it, and after each of its sessions; a front
     // end may show it or not.
     virtual void albumProgress(int /*index*/, int /*count*/, const std::string& /*sourcePath*/) {}
-    virtual void albumSessionDone(const std::string& /*sourcePath*/, const SessionOutcome&) {}
+    // Also told of an entry that was not found.
+    virtual void albumSessionDone(const SessionOutcome&) {}
     // Told as every session conversion ends, whatever its status, before anything else is shown.
     virtual void sessionDone(const SessionOutcome&) {}
 };
 
-// What the commands share for the run of the program; never saved.
+// What the commands share for the run of the program; never saved. The dialog commands and the
+// album loop keep the first four; a conversion itself takes its source and settings as arguments.
 struct ProgramState {
     std::string sourcePath;
     std::string lastFolder;
     std::int32_t lastAnswer = 0;
     bool albumMode = false;
-    std::int16_t recordCount = 0;
-    RampSettings ramp;
+    RampSettings ramp;  // the one home of both settings: conversions and the view read it
 };
 
 }  // namespace z2o

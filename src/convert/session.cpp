@@ -15,9 +15,7 @@ SourceLength checkSourceLength(std::uint64_t bytes) {
 }
 
 SessionConverter::SessionConverter(const RampSettings& settings, ErrorSink raise, ChunkSink out)
-    : m_settings(settings), m_raise(raise), m_out(out) {
-    initPreparedRecords(m_records);
-}
+    : m_planner(settings, raise), m_out(out) {}
 
 bool SessionConverter::add(std::span<const std::uint8_t> sourceRecords) {
     const std::size_t count = sourceRecords.size() / kSourceRecordSize;
@@ -25,18 +23,17 @@ bool SessionConverter::add(std::span<const std::uint8_t> sourceRecords) {
         const SourceStepRecord record = decodeSourceRecord(
             sourceRecords.subspan(r * kSourceRecordSize).first<kSourceRecordSize>());
         if (!isStep(record)) continue;
-        std::int16_t writeMask = 2;
-        translateStep(record, m_records, m_values, m_raise);
-        planStepSegments(record, m_values, m_settings, m_records, m_derived, writeMask, m_raise);
+        const StepPlan plan = m_planner.plan(record);
         if (m_buffer.size() - m_used < kMaxStepRecords * kTargetRecordSize && !flush()) break;
         const int written = writeStepSegments(
-            m_records, writeMask, m_nextStepNumber,
+            m_planner.records(), plan, m_nextStepNumber,
             std::span(m_buffer).subspan(m_used).first<kMaxStepRecords * kTargetRecordSize>());
         if (written < 0) {
             m_tooManySteps = m_stopped = true;
             break;
         }
         m_used += static_cast<std::size_t>(written) * kTargetRecordSize;
+        m_playingTenths += plan.playingTenths();
     }
     return !m_stopped;
 }
@@ -75,6 +72,7 @@ ConversionResult convertSession(std::span<const std::uint8_t> source, const Ramp
         return result;
     }
     result.steps = converter.steps();
+    result.playingTenths = converter.playingTenths();
     return result;
 }
 

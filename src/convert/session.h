@@ -25,6 +25,7 @@ struct ConversionResult {
     bool tooManySteps = false;  // more than 32767 target steps; `target` is then empty
     std::vector<std::uint8_t> target;
     int steps = 0;
+    std::int64_t playingTenths = 0;
 };
 
 // Where a converter hands on its target bytes, a buffer at a time; false stops the conversion.
@@ -49,17 +50,16 @@ class SessionConverter {
 
     bool tooManySteps() const { return m_tooManySteps; }
     int steps() const { return m_nextStepNumber - 1; }
+    // How long the steps written so far play, in tenths of a second.
+    std::int64_t playingTenths() const { return m_playingTenths; }
 
   private:
     bool flush();
 
-    const RampSettings m_settings;
-    ErrorSink m_raise;
+    StepPlanner m_planner;
     ChunkSink m_out;
-    PreparedRecords m_records;
-    StepValues m_values;
-    DerivedValues m_derived;
     int m_nextStepNumber = 1;
+    std::int64_t m_playingTenths = 0;
     bool m_stopped = false;
     bool m_tooManySteps = false;
     std::size_t m_used = 0;
