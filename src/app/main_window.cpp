@@ -41,10 +41,6 @@ QString fileName(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).fileName();
 }
 
-bool hasSuffix(const QString& path, const char* suffix) {
-    return QFileInfo(path).suffix().compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0;
-}
-
 FileKind kindOf(const QString& path) {
     return fileKindOf(path.toStdString());
 }
@@ -374,7 +370,7 @@ bool MainWindow::openFiles(const QStringList& paths) {
                                      tr("not a session, album or folder")));
             } else if (QFileInfo(path).isDir()) {
                 openFolder(path);
-            } else if (hasSuffix(path, "ZA2")) {
+            } else if (kindOf(path) == FileKind::Album) {
                 openAlbum(path);
             } else {
                 openSession(path);
