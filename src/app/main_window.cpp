@@ -4,27 +4,27 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <span>
 
 #include "album/folder.h"
+#include "app/batch_progress.h"
 #include "app/qt_host.h"
 #include "app/ramp_panel.h"
 #include "app/results_list.h"
+#include "app/session_pane.h"
 #include "app/session_view.h"
 #include "convert/driver.h"
 #include "convert/file_kind.h"
-#include "convert/session.h"
 
 // The icons live in the window's static library, whose resources load only when asked for.
 static void loadIconResources() {
@@ -65,57 +65,11 @@ QStringList localPaths(const QMimeData* mime) {
     return paths;
 }
 
-QString sessionStatus(const ConversionRow& row) {
-    const QString source = QFileInfo(row.sourcePath).fileName();
-    switch (row.outcome) {
-        case ConversionRow::Outcome::Converted: {
-            QString text = QObject::tr("%1 converted to %2: %3 steps")
-                               .arg(source, QFileInfo(row.targetPath).fileName())
-                               .arg(row.steps);
-            if (row.errors > 0) text += QStringLiteral(", ") + errorCountText(row.errors);
-            return text;
-        }
-        case ConversionRow::Outcome::NotFound:
-            return QObject::tr("%1 was not found").arg(source);
-        default:
-            return QObject::tr("%1 was not converted").arg(source);
-    }
-}
-
-// The row of a session conversion, from its outcome alone.
-ConversionRow rowFor(const SessionOutcome& outcome) {
-    ConversionRow row(ConversionRow::Outcome::Converted,
-                      QString::fromStdString(outcome.sourcePath));
-    row.targetPath = QString::fromStdString(outcome.targetPath);
-    switch (outcome.status) {
-        case SessionOutcome::Status::Converted:
-            row.steps = outcome.steps;
-            row.playingTenths = outcome.playingTenths;
-            row.errors = outcome.errorCount();
-            break;
-        case SessionOutcome::Status::Rejected:
-            row.outcome = ConversionRow::Outcome::NotConverted;
-            row.reason = QObject::tr("its data is not compatible");
-            break;
-        case SessionOutcome::Status::NotFound:
-            row.outcome = ConversionRow::Outcome::NotFound;
-            break;
-        case SessionOutcome::Status::Failed:
-            row.outcome = ConversionRow::Outcome::NotConverted;
-            if (outcome.runError)
-                row.reason = QString::fromStdString(outcome.runError->description);
-            break;
-        case SessionOutcome::Status::Cancelled:
-            row.outcome = ConversionRow::Outcome::Stopped;
-            break;
-    }
-    return row;
-}
-
 }  // namespace
 
 // What the commands see: the dialogs and messages of the window's host, plus the user's wish
-// to end the program, progress on the status line and a row for each session taken up.
+// to end the program or to stop a batch, progress in the status line and a row for each
+// session taken up.
 class MainWindow::CommandHost : public Host {
   public:
     CommandHost(MainWindow& window, Host& dialogs) : m_window(window), m_dialogs(dialogs) {}
@@ -130,21 +84,28 @@ class MainWindow::CommandHost : public Host {
         }
         return m_dialogs.showMessage(message);
     }
+    // A batch asks this before each session: Stop ends it there, as Cancel would.
     bool processEvents() override {
-        return m_dialogs.processEvents() && !m_window.m_closeRequested;
+        return m_dialogs.processEvents() && !m_window.m_closeRequested && !m_window.m_stopRequested;
     }
     std::string programFolder() override { return m_dialogs.programFolder(); }
     void albumProgress(int index, int count, const std::string& path) override {
+        m_index = index;
+        m_count = count;
         m_window.m_status->setText(
             tr("Converting %1 of %2: %3").arg(index).arg(count).arg(fileName(path)));
+        m_window.m_progress->setProgress(index - 1, count);
     }
     void albumSessionDone(const SessionOutcome& outcome) override {
-        m_window.addRow(rowFor(outcome));
+        m_window.addRow(rowFor(outcome, m_window.m_state.ramp));
+        m_window.m_progress->setProgress(m_index, m_count);
     }
 
   private:
     MainWindow& m_window;
     Host& m_dialogs;
+    int m_index = 0;
+    int m_count = 0;
 };
 
 MainWindow::MainWindow(Host* dialogs, QWidget* parent) : QMainWindow(parent) {
@@ -165,17 +126,7 @@ MainWindow::MainWindow(Host* dialogs, QWidget* parent) : QMainWindow(parent) {
     buildMenus();
     buildClientArea();
     buildRampPanel();
-    statusBar()->setObjectName(QStringLiteral("statusBar"));
-    statusBar()->setSizeGripEnabled(false);
-    // A label rather than a temporary message: hovering a menu item would wipe that.
-    m_status = new QLabel(statusBar());
-    m_status->setObjectName(QStringLiteral("statusText"));
-    // A long name is cut rather than widening the window.
-    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    statusBar()->addWidget(m_status, 1);
-    m_rampStatus = new QLabel(statusBar());
-    m_rampStatus->setObjectName(QStringLiteral("rampStatus"));
-    statusBar()->addPermanentWidget(m_rampStatus);
+    buildStatusLine();
     // The client area proper, with the menu bar above it and the status line below.
     resize(kClientWidth,
            kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
@@ -189,27 +140,42 @@ MainWindow::MainWindow(Host* dialogs, QWidget* parent) : QMainWindow(parent) {
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::buildMenus() {
-    QMenu* mnuFiles = menuBar()->addMenu(QStringLiteral("Files"));
-    mnuFiles->setObjectName(QStringLiteral("mnuFiles"));
-    mnuConProtSes = mnuFiles->addAction(QStringLiteral("Convert Zendrel Session"));
-    mnuConProtSes->setObjectName(QStringLiteral("mnuConProtSes"));
-    mnuConvrtAlbm = mnuFiles->addAction(QStringLiteral("Convert Zendrel Album"));
-    mnuConvrtAlbm->setObjectName(QStringLiteral("mnuConvrtAlbm"));
-    mnuFiles->addSeparator()->setObjectName(QStringLiteral("mnusep"));
-    mnuExit = mnuFiles->addAction(QStringLiteral("Exit"));
-    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+const QString& MainWindow::viewedSession() const {
+    return m_pane->shownPath();
+}
 
-    QMenu* mnuUtes = menuBar()->addMenu(QStringLiteral("Utilities"));
+void MainWindow::buildMenus() {
+    // The captions as they always were, with access keys; the commands that start work have
+    // the usual shortcuts.
+    QMenu* mnuFiles = menuBar()->addMenu(QStringLiteral("&Files"));
+    mnuFiles->setObjectName(QStringLiteral("mnuFiles"));
+    mnuFiles->setAccessibleName(tr("Files"));
+    mnuFiles->setAccessibleDescription(tr("Converting sessions and albums, and leaving"));
+    mnuConProtSes = mnuFiles->addAction(QStringLiteral("Convert Zendrel &Session"));
+    mnuConProtSes->setObjectName(QStringLiteral("mnuConProtSes"));
+    mnuConProtSes->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuConvrtAlbm = mnuFiles->addAction(QStringLiteral("Convert Zendrel &Album"));
+    mnuConvrtAlbm->setObjectName(QStringLiteral("mnuConvrtAlbm"));
+    mnuConvrtAlbm->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    mnuFiles->addSeparator()->setObjectName(QStringLiteral("mnusep"));
+    mnuExit = mnuFiles->addAction(QStringLiteral("E&xit"));
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    QMenu* mnuUtes = menuBar()->addMenu(QStringLiteral("&Utilities"));
     mnuUtes->setObjectName(QStringLiteral("mnuUtes"));
-    mnuSetSoftTime = mnuUtes->addAction(QStringLiteral("Set Soft(on/off) ramp time"));
+    mnuUtes->setAccessibleName(tr("Utilities"));
+    mnuUtes->setAccessibleDescription(tr("The ramp settings of the conversions"));
+    mnuSetSoftTime = mnuUtes->addAction(QStringLiteral("Set Soft(on/off) ramp &time"));
     mnuSetSoftTime->setObjectName(QStringLiteral("mnuSetSoftTime"));
-    mnuRampSofts = mnuUtes->addAction(QStringLiteral("Ramping during Soft(on/off)"));
+    mnuRampSofts = mnuUtes->addAction(QStringLiteral("&Ramping during Soft(on/off)"));
     mnuRampSofts->setObjectName(QStringLiteral("mnuRampSofts"));
 
-    QMenu* mnuHelp = menuBar()->addMenu(tr("Help"));
+    QMenu* mnuHelp = menuBar()->addMenu(tr("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuAbout = mnuHelp->addAction(tr("About z2o"));
+    mnuHelp->setAccessibleName(tr("Help"));
+    mnuHelp->setAccessibleDescription(tr("About this program"));
+    mnuAbout = mnuHelp->addAction(tr("&About z2o"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
     mnuAbout->setMenuRole(QAction::AboutRole);
 
@@ -227,48 +193,82 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::buildClientArea() {
-    // The list of this run's conversions above, the session view below.
+    // The list of this run's conversions above, the problems of the selected one under it, the
+    // session view below.
     auto* splitter = new QSplitter(Qt::Vertical, centralWidget());
     splitter->setObjectName(QStringLiteral("clientSplitter"));
+    splitter->setAccessibleName(tr("Conversions and session"));
+    splitter->setAccessibleDescription(
+        tr("The list of this run's conversions above the session of the selected one"));
     splitter->setChildrenCollapsible(false);
     lstResults = new ResultsList(splitter);
-    sessionViewArea = new QWidget(splitter);
-    sessionViewArea->setObjectName(QStringLiteral("sessionViewArea"));
-    auto* viewLayout = new QVBoxLayout(sessionViewArea);
-    m_sessionName = new QLabel(sessionViewArea);
-    m_sessionName->setObjectName(QStringLiteral("sessionName"));
-    m_sessionName->setAlignment(Qt::AlignCenter);
-    m_sessionName->setEnabled(false);
-    viewLayout->addWidget(m_sessionName);
-    m_sessionView = new SessionView(sessionViewArea);
-    m_sessionView->hide();
-    viewLayout->addWidget(m_sessionView, 1);
+    m_details = new QPlainTextEdit(splitter);
+    m_details->setObjectName(QStringLiteral("rowDetails"));
+    m_details->setReadOnly(true);
+    m_details->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_details->setTabChangesFocus(true);
+    m_details->setAccessibleName(tr("Problems"));
+    m_details->setAccessibleDescription(
+        tr("What went wrong in the selected conversion: each error with its count and the "
+           "messages shown"));
+    m_details->setMaximumHeight(m_details->fontMetrics().lineSpacing() * 7);
+    m_details->hide();
+    m_pane = new SessionPane(splitter);
     splitter->setStretchFactor(0, 1);
-    splitter->setStretchFactor(1, 1);
+    splitter->setStretchFactor(1, 0);
+    splitter->setStretchFactor(2, 1);
     auto* layout = new QVBoxLayout(centralWidget());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
+    setTabOrder(lstResults, m_details);
+    setTabOrder(m_details, m_pane->view());
 
     auto* viewFile = new QAction(tr("View Session File..."), this);
     viewFile->setObjectName(QStringLiteral("actViewSessionFile"));
     connect(viewFile, &QAction::triggered, this, &MainWindow::viewSessionFile);
-    for (QWidget* widget : {static_cast<QWidget*>(lstResults), sessionViewArea}) {
+    for (QWidget* widget : {static_cast<QWidget*>(lstResults), static_cast<QWidget*>(m_pane)}) {
         widget->setContextMenuPolicy(Qt::ActionsContextMenu);
         widget->addAction(viewFile);
     }
 
-    connect(lstResults, &QTreeWidget::itemSelectionChanged, this, [this] {
-        const QString target = ResultsList::targetPath(lstResults->currentItem());
-        if (isViewable(target)) showSession(target);
-    });
-    connect(lstResults, &ResultsList::openTargetFolder, this, [](const QString& target) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(target).absolutePath()));
-    });
+    connect(lstResults, &QTreeWidget::itemSelectionChanged, this, &MainWindow::showSelectedRow);
+    connect(lstResults, &ResultsList::openRowFolder, this, &MainWindow::openRowFolder);
 }
 
 void MainWindow::buildRampPanel() {
     fraSetSoftRamp = new RampPanel(m_state.ramp, centralWidget());
     connect(fraSetSoftRamp, &RampPanel::closed, this, &MainWindow::showRampStatus);
+}
+
+void MainWindow::buildStatusLine() {
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->setAccessibleName(tr("Status line"));
+    statusBar()->setAccessibleDescription(
+        tr("What the last command did, the progress of a batch and the ramp settings"));
+    statusBar()->setSizeGripEnabled(false);
+    // A label rather than a temporary message: hovering a menu item would wipe that.
+    m_status = new QLabel(statusBar());
+    m_status->setObjectName(QStringLiteral("statusText"));
+    m_status->setAccessibleName(tr("Status"));
+    m_status->setAccessibleDescription(tr("What the last command did, or the session it converts"));
+    // A long name is cut rather than widening the window.
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusBar()->addWidget(m_status, 1);
+    m_progress = new BatchProgress(statusBar());
+    statusBar()->addPermanentWidget(m_progress);
+    connect(m_progress, &BatchProgress::stopRequested, this, [this] { m_stopRequested = true; });
+    // Escape stops a batch; only while one runs, so that it closes the ramp panel otherwise.
+    m_stopAction = new QAction(tr("Stop"), this);
+    m_stopAction->setObjectName(QStringLiteral("actStopBatch"));
+    m_stopAction->setShortcut(Qt::Key_Escape);
+    m_stopAction->setEnabled(false);
+    addAction(m_stopAction);
+    connect(m_stopAction, &QAction::triggered, m_progress, &BatchProgress::stop);
+    m_rampStatus = new QLabel(statusBar());
+    m_rampStatus->setObjectName(QStringLiteral("rampStatus"));
+    m_rampStatus->setAccessibleName(tr("Ramp settings"));
+    m_rampStatus->setAccessibleDescription(tr("The ramp time and the soft-ramping switch"));
+    statusBar()->addPermanentWidget(m_rampStatus);
 }
 
 void MainWindow::startUp() {
@@ -287,9 +287,13 @@ template <typename Command>
 void MainWindow::runCommand(Command command) {
     if (m_busy) return;
     m_busy = true;
+    m_stopRequested = false;
     mnuConProtSes->setEnabled(false);
     mnuConvrtAlbm->setEnabled(false);
+    m_stopAction->setEnabled(true);
     command();
+    m_stopAction->setEnabled(false);
+    m_progress->finish();
     mnuConProtSes->setEnabled(true);
     mnuConvrtAlbm->setEnabled(true);
     m_busy = false;
@@ -298,7 +302,7 @@ void MainWindow::runCommand(Command command) {
 
 void MainWindow::addRow(ConversionRow row) {
     m_lastRow = row;
-    lstResults->addRow(row);
+    lstResults->addRow(std::move(row));
 }
 
 void MainWindow::showBatchStatus(bool album, const AlbumOutcome& outcome) {
@@ -316,14 +320,15 @@ void MainWindow::showBatchStatus(bool album, const AlbumOutcome& outcome) {
     if (failed > 0) text += tr(", %1 failed").arg(failed);
     if (outcome.stopped) text += tr(" (stopped)");
     m_status->setText(text);
+    m_progress->finish();
 }
 
 void MainWindow::mnuConProtSes_Click() {
     runCommand([this] {
         const SessionOutcome outcome = runSessionConversion(m_state, *m_host);
         if (outcome.sourcePath.empty()) return;  // the dialog was cancelled
-        addRow(rowFor(outcome));
-        m_status->setText(sessionStatus(m_lastRow));
+        addRow(rowFor(outcome, m_state.ramp));
+        m_status->setText(statusText(m_lastRow));
     });
 }
 
@@ -338,7 +343,7 @@ void MainWindow::mnuConvrtAlbm_Click() {
 void MainWindow::openSession(const QString& path) {
     const std::string source = QDir::toNativeSeparators(path).toStdString();
     const AlbumOutcome outcome = runSessionBatch(m_state, *m_host, source, {source});
-    if (!outcome.entries.empty()) m_status->setText(sessionStatus(m_lastRow));
+    if (!outcome.entries.empty()) m_status->setText(statusText(m_lastRow));
 }
 
 void MainWindow::openAlbum(const QString& path) {
@@ -357,9 +362,14 @@ void MainWindow::openFolder(const QString& path) {
 bool MainWindow::openFiles(const QStringList& paths) {
     if (m_busy) return false;
     runCommand([&] {
-        for (const QString& given : paths) {
-            if (m_closeRequested) break;
-            const QString path = QFileInfo(given).absoluteFilePath();
+        for (qsizetype i = 0; i < paths.size() && !m_closeRequested; ++i) {
+            const QString path = QFileInfo(paths[i]).absoluteFilePath();
+            // Cancel in a message or Stop ends what was handed over, not only the one file; what
+            // it did not reach is listed as a batch lists it.
+            if (m_stopRequested || m_state.lastAnswer == kAnswerCancel) {
+                addRow(ConversionRow(ConversionRow::Outcome::Stopped, path));
+                continue;
+            }
             if (!QFileInfo::exists(path)) {
                 addRow(ConversionRow(ConversionRow::Outcome::NotFound, path));
                 m_status->setText(tr("%1 was not found").arg(QFileInfo(path).fileName()));
@@ -375,29 +385,49 @@ bool MainWindow::openFiles(const QStringList& paths) {
             } else {
                 openSession(path);
             }
-            // Cancel in a message stops what was handed over, not only the one file.
-            if (m_state.lastAnswer == kAnswerCancel) break;
         }
     });
     return true;
 }
 
-void MainWindow::showSession(const QString& path) {
-    if (!isViewable(path)) return;
-    m_viewedSession = path;
-    std::string problem;
-    if (m_sessionView->openFile(path.toStdString(), m_state.ramp, problem)) {
-        m_sessionName->setText(QFileInfo(path).fileName());
-        m_sessionView->show();
+void MainWindow::showSelectedRow() {
+    const ConversionRow* row =
+        lstResults->selectedItems().isEmpty() ? nullptr : lstResults->currentRow();
+    const QString details = row ? detailsText(*row) : QString();
+    m_details->setPlainText(details);
+    m_details->setVisible(!details.isEmpty());
+    if (row) {
+        m_pane->showRow(*row);
     } else {
-        m_sessionName->setText(
-            tr("%1 cannot be shown: %2")
-                .arg(QFileInfo(path).fileName(), QString::fromStdString(problem)));
+        m_pane->showHint(tr("Select a conversion to see its steps."));
     }
+}
+
+void MainWindow::openRowFolder(const ConversionRow& row) {
+    const QString folder =
+        QFileInfo(row.targetPath.isEmpty() ? row.sourcePath : row.targetPath).absolutePath();
+    if (!QFileInfo(folder).isDir() || !QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) {
+        m_status->setText(
+            tr("The folder %1 cannot be opened").arg(QDir::toNativeSeparators(folder)));
+    }
+}
+
+void MainWindow::showSession(const QString& path) {
+    if (isViewable(path)) m_pane->showFile(path, m_state.ramp);
 }
 
 void MainWindow::viewSessionFile() {
     if (m_busy) return;
+    if (!lstResults->selectedItems().isEmpty()) {
+        if (const ConversionRow* row = lstResults->currentRow()) {
+            if (row->outcome != ConversionRow::Outcome::Converted && isViewable(row->sourcePath)) {
+                m_pane->showFile(row->sourcePath, m_state.ramp);
+            } else {
+                m_pane->showRow(*row);
+            }
+            return;
+        }
+    }
     OpenDialogSettings settings{"Orvanel or Zendrel Session (*.OSw *.ZS2)|*.OSw *.ZS2",
                                 "*.OSw",
                                 tr("View session file").toStdString(),
@@ -454,9 +484,15 @@ void MainWindow::mnuRampSofts_Click() {
 
 void MainWindow::showRampStatus() {
     if (!m_rampStatus) return;
-    m_rampStatus->setText(mnuRampSofts->isChecked()
-                              ? tr("Ramp %1 s, soft ramping on").arg(m_state.ramp.rampTime / 10)
-                              : tr("Ramp %1 s, soft ramping off").arg(m_state.ramp.rampTime / 10));
+    const int seconds = m_state.ramp.rampTime / 10;
+    if (seconds == 0) {
+        // With no ramp time the switch changes nothing.
+        m_rampStatus->setText(tr("Ramps off"));
+    } else {
+        m_rampStatus->setText(mnuRampSofts->isChecked()
+                                  ? tr("Ramp %1 s, soft ramping on").arg(seconds)
+                                  : tr("Ramp %1 s, soft ramping off").arg(seconds));
+    }
 }
 
 void MainWindow::mnuAbout_Click() {

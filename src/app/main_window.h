@@ -1,22 +1,24 @@
 // frmZ2O: the converter's one window, its menus, the ramp-time panel, the results of this run
-// and the status line.
+// with the details of a row's problems, the session view and the status line.
 #pragma once
 
 #include <QMainWindow>
 #include <memory>
 
 #include "album/album.h"
-#include "app/results_list.h"
+#include "app/conversion_row.h"
 #include "convert/host.h"
 
 class QAction;
 class QLabel;
+class QPlainTextEdit;
 
 namespace z2o {
 
+class BatchProgress;
 class RampPanel;
 class ResultsList;
-class SessionView;
+class SessionPane;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -27,7 +29,8 @@ class MainWindow : public QMainWindow {
     ~MainWindow() override;
 
     const ProgramState& state() const { return m_state; }
-    const QString& viewedSession() const { return m_viewedSession; }
+    // The file the session view draws, or empty.
+    const QString& viewedSession() const;
 
     // Converts each path in order: a folder through the folder walk, an album (ZA2 in any
     // case) as the album command converts a picked one, anything else as an album entry.
@@ -50,6 +53,7 @@ class MainWindow : public QMainWindow {
     void buildMenus();
     void buildRampPanel();
     void buildClientArea();
+    void buildStatusLine();
     void startUp();
 
     void mnuConProtSes_Click();
@@ -70,6 +74,8 @@ class MainWindow : public QMainWindow {
     void openFolder(const QString& path);
     void showBatchStatus(bool album, const AlbumOutcome& outcome);
     void addRow(ConversionRow row);
+    void showSelectedRow();
+    void openRowFolder(const ConversionRow& row);
     void showRampStatus();
 
     ProgramState m_state;
@@ -78,7 +84,7 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<CommandHost> m_host;
     bool m_busy = false;
     bool m_closeRequested = false;
-    QString m_viewedSession;
+    bool m_stopRequested = false;
     ConversionRow m_lastRow;  // the row added last, which the status line words
 
     QAction* mnuConProtSes = nullptr;
@@ -87,12 +93,13 @@ class MainWindow : public QMainWindow {
     QAction* mnuSetSoftTime = nullptr;
     QAction* mnuRampSofts = nullptr;
     QAction* mnuAbout = nullptr;
+    QAction* m_stopAction = nullptr;
     RampPanel* fraSetSoftRamp = nullptr;
     ResultsList* lstResults = nullptr;
-    QWidget* sessionViewArea = nullptr;
-    QLabel* m_sessionName = nullptr;
-    SessionView* m_sessionView = nullptr;
+    QPlainTextEdit* m_details = nullptr;
+    SessionPane* m_pane = nullptr;
     QLabel* m_status = nullptr;
+    BatchProgress* m_progress = nullptr;
     QLabel* m_rampStatus = nullptr;
 };
 

@@ -45,8 +45,8 @@ void place(std::vector<PlotLabel>& labels, const QRect& bounds, PlotLabel label)
 
 }  // namespace
 
-SessionPlot plotSession(std::span<const TargetStepRecord> records,
-                        std::span<const StepRole> roles) {
+SessionPlot plotSession(std::span<const TargetStepRecord> records, std::span<const StepRole> roles,
+                        std::span<const SourceSpan> sources) {
     const bool rolesFit = roles.size() == records.size();
     SessionPlot plot;
     plot.segments.reserve(records.size());
@@ -67,16 +67,31 @@ SessionPlot plotSession(std::span<const TargetStepRecord> records,
         plot.segments.push_back(s);
     }
     plot.totalTenths = at;
+    for (const SourceSpan& source : sources) {
+        if (source.recordCount == 0 || source.firstRecord + source.recordCount > records.size()) {
+            continue;
+        }
+        Segment s;
+        s.startTenths = plot.segments[source.firstRecord].startTenths;
+        s.endTenths = plot.segments[source.firstRecord + source.recordCount - 1].endTenths;
+        for (int k = 0; k < kPairCount; ++k) {
+            s.start[k] = source.values.pairs[k].start;
+            s.end[k] = source.values.pairs[k].end;
+        }
+        plot.sourceSegments.push_back(s);
+    }
 
     for (int band = 0; band < kBandCount; ++band) {
         double low = std::numeric_limits<double>::infinity();
         double high = -low;
-        for (const Segment& s : plot.segments) {
-            for (const float v :
-                 {s.start[2 * band], s.start[2 * band + 1], s.end[2 * band], s.end[2 * band + 1]}) {
-                if (!std::isfinite(v)) continue;
-                low = std::min(low, double{v});
-                high = std::max(high, double{v});
+        for (const auto* segments : {&plot.segments, &plot.sourceSegments}) {
+            for (const Segment& s : *segments) {
+                for (const float v : {s.start[2 * band], s.start[2 * band + 1], s.end[2 * band],
+                                      s.end[2 * band + 1]}) {
+                    if (!std::isfinite(v)) continue;
+                    low = std::min(low, double{v});
+                    high = std::max(high, double{v});
+                }
             }
         }
         if (low > high) low = high = 0;
@@ -171,6 +186,8 @@ QString legendText(LegendEntry entry) {
             return QCoreApplication::translate("SessionView", "Ramp");
         case LegendEntry::Split:
             return QCoreApplication::translate("SessionView", "Split");
+        case LegendEntry::Source:
+            return QCoreApplication::translate("SessionView", "Source");
     }
     return {};
 }
@@ -212,7 +229,8 @@ PlotLayout layoutPlot(const SessionPlot& plot, QSize size, const QFontMetrics& f
     // The legend first, then the band names, the time axis and the values, as far as each fits.
     int x = area.left();
     const int legendY = 4;
-    for (int i = 0; i < kLegendEntryCount; ++i) {
+    const int entries = kLegendEntryCount - (plot.sourceSegments.empty() ? 1 : 0);
+    for (int i = 0; i < entries; ++i) {
         const auto entry = static_cast<LegendEntry>(i);
         const QString text = legendText(entry);
         const QRect textRect(x + 24, legendY, fm.horizontalAdvance(text), lineHeight);

@@ -35,13 +35,17 @@ struct ValueSpan {
 
 struct SessionPlot {
     std::vector<Segment> segments;
+    // The source's steps on the same time axis, each over the target steps it became.
+    std::vector<Segment> sourceSegments;
     std::int64_t totalTenths = 0;
     // Per band: its lowest to highest finite value, widened around a band that is flat.
     std::array<ValueSpan, kBandCount> spans{};
 };
 
 // `roles` holds one role per record; otherwise the roles are read from what the records show.
-SessionPlot plotSession(std::span<const TargetStepRecord> records, std::span<const StepRole> roles);
+// `sources`, where known, are the source steps the records came from.
+SessionPlot plotSession(std::span<const TargetStepRecord> records, std::span<const StepRole> roles,
+                        std::span<const SourceSpan> sources = {});
 
 // The session's time on a plot's columns.
 struct TimeScale {
@@ -71,8 +75,8 @@ struct ColumnExtremes {
 ColumnExtremes columnExtremes(const SessionPlot& plot, int columns);
 
 // Legend entries, in their order on the line above the bands.
-enum class LegendEntry { FirstSeries, SecondSeries, Ramp, Split };
-inline constexpr int kLegendEntryCount = 4;
+enum class LegendEntry { FirstSeries, SecondSeries, Ramp, Split, Source };
+inline constexpr int kLegendEntryCount = 5;  // the last only where the source is drawn
 QString legendText(LegendEntry entry);
 QString bandName(int band);
 

@@ -14,6 +14,7 @@ namespace z2o {
 RampPanel::RampPanel(RampSettings& settings, QWidget* parent)
     : QGroupBox(QStringLiteral("Default Soft on/off Ramp Time"), parent), m_settings(settings) {
     setObjectName(QStringLiteral("fraSetSoftRamp"));
+    setAccessibleDescription(tr("Sets the length of the soft on and soft off ramps"));
     setGeometry(kGeometry);
     // An opaque panel over the list.
     setAutoFillBackground(true);
@@ -26,6 +27,8 @@ RampPanel::RampPanel(RampSettings& settings, QWidget* parent)
     lblRmpTim->setObjectName(QStringLiteral("lblRmpTim"));
     lblRmpTim->setFixedSize(33, 17);
     lblRmpTim->setAlignment(Qt::AlignCenter);
+    lblRmpTim->setAccessibleName(tr("Chosen ramp time"));
+    lblRmpTim->setAccessibleDescription(tr("The ramp time on the slider, in seconds"));
 
     sldrRampTime = new QSlider(Qt::Horizontal, this);
     sldrRampTime->setObjectName(QStringLiteral("sldrRampTime"));
@@ -37,17 +40,21 @@ RampPanel::RampPanel(RampSettings& settings, QWidget* parent)
     sldrRampTime->setTickInterval(1);
     sldrRampTime->setValue(5);
     sldrRampTime->setAccessibleName(tr("Ramp time in seconds"));
+    sldrRampTime->setAccessibleDescription(tr("From 0 to 10 seconds; 0 switches ramps off"));
     // valueChanged covers dragging (the thumb tracks), keys and clicks beside the thumb.
     connect(sldrRampTime, &QSlider::valueChanged, this, &RampPanel::sldrRampTime_Change);
 
     // One control array: the index tells the handler which button it was.
     auto* group = new QButtonGroup(this);
     const char* const captions[] = {"OK", "Cancel"};
+    const QString descriptions[] = {tr("Stores the ramp time and closes the panel"),
+                                    tr("Closes the panel and keeps the stored ramp time")};
     for (int index = 0; index < 2; ++index) {
         auto* button = new QPushButton(QString::fromLatin1(captions[index]), this);
         button->setObjectName(QStringLiteral("Command1"));
         button->setProperty("index", index);
         button->setFixedSize(49, 25);
+        button->setAccessibleDescription(descriptions[index]);
         // Return on a focused button presses that one, as in a dialog.
         button->setAutoDefault(true);
         group->addButton(button, index);
@@ -60,6 +67,7 @@ RampPanel::RampPanel(RampSettings& settings, QWidget* parent)
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setFixedSize(113, 25);
     label1->setWordWrap(true);
+    label1->setAccessibleDescription(tr("A ramp time of zero adds no ramps"));
 
     // Spacings that put each control where the panel was drawn: the label at 64,24, the slider at
     // 12,48, the buttons at 24,88 and 96,88, the caption below at 24,128.

@@ -5,32 +5,66 @@
 #include "convert/file_io.h"
 #include "convert/file_kind.h"
 #include "convert/session.h"
-#include "convert/translate.h"
 
 namespace z2o {
 namespace {
 
-// The target steps that conversion planning writes for each source step, in output order. The
-// bytes of the target do not say which slot a step filled, so the planning runs once more here.
-std::vector<StepRole> plannedRoles(std::span<const std::uint8_t> source, const RampSettings& ramp) {
+// The whole file, refused unless it is a whole number of records of `recordSize`.
+bool readRecords(const std::string& path, std::size_t recordSize, std::vector<std::uint8_t>& bytes,
+                 std::string& problem) {
+    SourceFile file;
+    if (auto error = file.open(path)) {
+        problem = error->description;
+        return false;
+    }
+    if (file.size() % recordSize != 0) {
+        problem = "It is not a whole number of " + std::to_string(recordSize) + "-byte records.";
+        return false;
+    }
+    // Step numbers end at 32767 in both formats; a longer file is refused before it is read.
+    if (file.size() / recordSize > static_cast<std::uint64_t>(kMaxRecordCount)) {
+        problem = "It has more than 32767 records.";
+        return false;
+    }
+    if (auto error = file.readAll(bytes)) {
+        problem = error->description;
+        return false;
+    }
+    return true;
+}
+
+// The roles of the target steps that the planning makes of each source step, in output order,
+// and each source step's span and values.
+void planSource(std::span<const std::uint8_t> source, const RampSettings& ramp,
+                LoadedSession& session) {
     const auto ignore = [](int) {};
     StepPlanner planner(ramp, ignore);
-    std::vector<StepRole> roles;
+    // The values of a step as translated; one that faults keeps the previous step's, as in the
+    // conversion itself.
+    PreparedRecords scratch;
+    initPreparedRecords(scratch);
+    StepValues values;
     for (std::size_t at = 0; at + kSourceRecordSize <= source.size(); at += kSourceRecordSize) {
         const SourceStepRecord record =
             decodeSourceRecord(source.subspan(at).first<kSourceRecordSize>());
         if (!isStep(record)) continue;
         const StepPlan plan = planner.plan(record);
-        if (plan.writes(SlotRole::SoftOn)) roles.push_back(StepRole::SoftOn);
+        translateStep(record, scratch, values, ignore);
+        session.sources.push_back(
+            {session.roles.size(), static_cast<std::size_t>(plan.count()), values});
+        if (plan.writes(SlotRole::SoftOn)) session.roles.push_back(StepRole::SoftOn);
         if (plan.writes(SlotRole::SecondHalf)) {
-            roles.push_back(StepRole::FirstHalf);
-            roles.push_back(StepRole::SecondHalf);
+            session.roles.push_back(StepRole::FirstHalf);
+            session.roles.push_back(StepRole::SecondHalf);
         } else {
-            roles.push_back(StepRole::Plain);
+            session.roles.push_back(StepRole::Main);
         }
-        if (plan.writes(SlotRole::SoftOff)) roles.push_back(StepRole::SoftOff);
+        if (plan.writes(SlotRole::SoftOff)) session.roles.push_back(StepRole::SoftOff);
     }
-    return roles;
+    if (session.roles.size() != session.records.size()) {
+        session.roles.clear();
+        session.sources.clear();
+    }
 }
 
 }  // namespace
@@ -52,24 +86,8 @@ std::optional<LoadedSession> loadSessionFile(const std::string& path, const Ramp
         return std::nullopt;
     }
     const bool source = kind == FileKind::Session;
-    const std::size_t recordSize = source ? kSourceRecordSize : kTargetRecordSize;
-    SourceFile file;
-    if (auto error = file.open(path)) {
-        problem = error->description;
-        return std::nullopt;
-    }
-    if (file.size() % recordSize != 0) {
-        problem = "It is not a whole number of " + std::to_string(recordSize) + "-byte records.";
-        return std::nullopt;
-    }
-    // Step numbers end at 32767 in both formats; a longer file is refused before it is read.
-    if (file.size() / recordSize > static_cast<std::uint64_t>(kMaxRecordCount)) {
-        problem = "It has more than 32767 records.";
-        return std::nullopt;
-    }
     std::vector<std::uint8_t> bytes;
-    if (auto error = file.readAll(bytes)) {
-        problem = error->description;
+    if (!readRecords(path, source ? kSourceRecordSize : kTargetRecordSize, bytes, problem)) {
         return std::nullopt;
     }
     LoadedSession session;
@@ -83,8 +101,21 @@ std::optional<LoadedSession> loadSessionFile(const std::string& path, const Ramp
         return std::nullopt;
     }
     session.records = decodeTargetSession(result.target);
-    session.roles = plannedRoles(bytes, ramp);
-    if (session.roles.size() != session.records.size()) session.roles.clear();
+    planSource(bytes, ramp, session);
+    return session;
+}
+
+std::optional<LoadedSession> loadConversion(const std::string& targetPath,
+                                            const std::string& sourcePath, const RampSettings& ramp,
+                                            std::string& problem) {
+    std::vector<std::uint8_t> bytes;
+    if (!readRecords(targetPath, kTargetRecordSize, bytes, problem)) return std::nullopt;
+    LoadedSession session;
+    session.records = decodeTargetSession(bytes);
+    std::string ignored;
+    if (readRecords(sourcePath, kSourceRecordSize, bytes, ignored)) {
+        planSource(bytes, ramp, session);
+    }
     return session;
 }
 

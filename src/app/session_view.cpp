@@ -1,6 +1,8 @@
 #include "app/session_view.h"
 
 #include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QToolTip>
 #include <algorithm>
@@ -20,13 +22,15 @@ const QColor kDividerColor(110, 110, 110);
 QString roleName(StepRole role) {
     switch (role) {
         case StepRole::SoftOn:
-            return QStringLiteral("soft-on ramp");
+            return SessionView::tr("soft-on ramp");
+        case StepRole::Main:
+            return SessionView::tr("main");
         case StepRole::FirstHalf:
-            return QStringLiteral("first half of a split step");
+            return SessionView::tr("first half of a split step");
         case StepRole::SecondHalf:
-            return QStringLiteral("second half of a split step");
+            return SessionView::tr("second half of a split step");
         case StepRole::SoftOff:
-            return QStringLiteral("soft-off ramp");
+            return SessionView::tr("soft-off ramp");
         case StepRole::Plain:
             break;
     }
@@ -42,6 +46,28 @@ QPen seriesPen(int series, double width, bool dashed) {
     QPen pen(series % 2 == 0 ? kFirstColor : kSecondColor, width);
     if (dashed && series % 2 == 1) pen.setDashPattern({3, 3});
     return pen;
+}
+
+// The source's steps: wide, pale and beneath the target's, so that both read at once.
+QPen sourcePen(int series) {
+    QColor color = series % 2 == 0 ? kFirstColor : kSecondColor;
+    color.setAlpha(70);
+    return QPen(color, 6.0, Qt::SolidLine, Qt::FlatCap);
+}
+
+void drawSource(QPainter& p, const SessionPlot& plot, const PlotLayout& layout, int band) {
+    const QRect& box = layout.bands[band];
+    const ValueSpan& span = plot.spans[band];
+    p.setRenderHint(QPainter::Antialiasing, true);
+    for (int k = 2 * band; k <= 2 * band + 1; ++k) {
+        p.setPen(sourcePen(k));
+        for (const Segment& s : plot.sourceSegments) {
+            if (!std::isfinite(s.start[k]) || !std::isfinite(s.end[k])) continue;
+            p.drawLine(QPointF(layout.scale.x(s.startTenths), valueY(box, span, s.start[k])),
+                       QPointF(layout.scale.x(s.endTenths), valueY(box, span, s.end[k])));
+        }
+    }
+    p.setRenderHint(QPainter::Antialiasing, false);
 }
 
 // The two series of a band: each column's lowest to highest value once there are more segments
@@ -91,6 +117,10 @@ void drawLegendMark(QPainter& p, LegendEntry entry, const QRect& r) {
             p.setPen(QPen(kDividerColor, 1, Qt::DashLine));
             p.drawLine(QPointF(r.center().x(), y - 6), QPointF(r.center().x(), y + 6));
             break;
+        case LegendEntry::Source:
+            p.setPen(sourcePen(0));
+            p.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
+            break;
     }
 }
 
@@ -99,20 +129,41 @@ void drawLegendMark(QPainter& p, LegendEntry entry, const QRect& r) {
 SessionView::SessionView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("sessionView"));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(tr("Session view"));
+    setAccessibleDescription(
+        tr("The steps of a session over time; the arrow keys move from step to step"));
+    m_placeholder = tr("No session to show");
 }
 
 void SessionView::setRecords(std::vector<TargetStepRecord> records, std::vector<StepRole> roles) {
-    m_records = std::move(records);
-    m_plot = plotSession(m_records, roles);
+    setSession({std::move(records), std::move(roles), {}});
+}
+
+void SessionView::setSession(LoadedSession session) {
+    m_records = std::move(session.records);
+    m_plot = plotSession(m_records, session.roles, session.sources);
+    m_current = -1;
+    setCurrentStep(hasFocus() && !m_records.empty() ? 0 : -1);
     update();
 }
 
-bool SessionView::openFile(const std::string& path, const RampSettings& ramp,
-                           std::string& problem) {
-    auto session = loadSessionFile(path, ramp, problem);
-    if (!session) return false;
-    setRecords(std::move(session->records), std::move(session->roles));
-    return true;
+void SessionView::clear(const QString& placeholder) {
+    m_placeholder = placeholder;
+    setSession({});
+}
+
+void SessionView::setCurrentStep(int index) {
+    if (index >= static_cast<int>(m_plot.segments.size())) index = -1;
+    if (index == m_current) return;
+    m_current = index;
+    QString text = describe(index);
+    text.replace(QLatin1Char('\n'), QLatin1String("; "));
+    setAccessibleDescription(text.isEmpty() ? tr("The steps of a session over time; the arrow "
+                                                 "keys move from step to step")
+                                            : text);
+    emit currentStepChanged(text);
+    update();
 }
 
 int SessionView::hitTest(int x) const {
@@ -143,7 +194,54 @@ QSize SessionView::sizeHint() const {
 }
 
 QSize SessionView::minimumSizeHint() const {
-    return {320, 200};
+    return {200, 110};
+}
+
+void SessionView::keyPressEvent(QKeyEvent* event) {
+    const int count = static_cast<int>(m_plot.segments.size());
+    const int page = std::max(1, count / 10);
+    int next = m_current;
+    switch (event->key()) {
+        case Qt::Key_Left:
+            next = std::max(0, m_current - 1);
+            break;
+        case Qt::Key_Right:
+            next = std::min(count - 1, m_current + 1);
+            break;
+        case Qt::Key_PageUp:
+            next = std::max(0, m_current - page);
+            break;
+        case Qt::Key_PageDown:
+            next = std::min(count - 1, m_current + page);
+            break;
+        case Qt::Key_Home:
+            next = 0;
+            break;
+        case Qt::Key_End:
+            next = count - 1;
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    setCurrentStep(count == 0 ? -1 : next);
+}
+
+void SessionView::mousePressEvent(QMouseEvent* event) {
+    setFocus(Qt::MouseFocusReason);
+    const int index = hitTest(event->position().toPoint().x());
+    if (index >= 0) setCurrentStep(index);
+}
+
+void SessionView::focusInEvent(QFocusEvent* event) {
+    QWidget::focusInEvent(event);
+    if (m_current < 0 && !m_plot.segments.empty()) setCurrentStep(0);
+    update();
+}
+
+void SessionView::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    update();
 }
 
 bool SessionView::event(QEvent* event) {
@@ -174,7 +272,7 @@ void SessionView::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), palette().color(QPalette::Window));
     if (m_plot.segments.empty()) {
         p.setPen(palette().color(QPalette::PlaceholderText));
-        p.drawText(rect(), Qt::AlignCenter, tr("No session to show"));
+        p.drawText(rect().adjusted(8, 0, -8, 0), Qt::AlignCenter | Qt::TextWordWrap, m_placeholder);
         return;
     }
     const PlotLayout layout = layoutPlot(m_plot, size(), fontMetrics());
@@ -194,6 +292,8 @@ void SessionView::paintEvent(QPaintEvent*) {
             const double y = valueY(box, span, v);
             p.drawLine(QPointF(box.left(), y), QPointF(box.right(), y));
         }
+        // Pale lines this dense would only blur the steps.
+        if (!decimate) drawSource(p, m_plot, layout, band);
         drawSeries(p, m_plot, layout, band, decimate ? &extremes : nullptr);
         p.setPen(kGridColor.darker(130));
         p.setBrush(Qt::NoBrush);
@@ -208,6 +308,19 @@ void SessionView::paintEvent(QPaintEvent*) {
     for (const std::int64_t t : layout.ticks) {
         const double x = layout.scale.x(t);
         p.drawLine(QPointF(x, layout.axisY), QPointF(x, layout.axisY + 3));
+    }
+    if (m_current >= 0) {
+        // The step the keys have reached, outlined across the bands.
+        const Segment& s = m_plot.segments[m_current];
+        const int x0 = static_cast<int>(std::floor(layout.scale.x(s.startTenths)));
+        const int x1 = std::max(x0 + 2, static_cast<int>(std::ceil(layout.scale.x(s.endTenths))));
+        QColor fill = palette().color(QPalette::Highlight);
+        fill.setAlpha(hasFocus() ? 60 : 25);
+        p.fillRect(QRect(x0, layout.area.top(), x1 - x0, layout.area.height()), fill);
+        if (hasFocus()) {
+            p.setPen(QPen(palette().color(QPalette::Highlight), 1));
+            p.drawRect(QRect(x0, layout.area.top(), x1 - x0, layout.area.height() - 1));
+        }
     }
     for (const auto& [entry, mark] : layout.legendMarks)
         drawLegendMark(p, entry, mark);
