@@ -211,7 +211,6 @@ void MainWindow::buildClientArea() {
     m_details->setAccessibleDescription(
         tr("What went wrong in the selected conversion: each error with its count and the "
            "messages shown"));
-    m_details->setMaximumHeight(m_details->fontMetrics().lineSpacing() * 7);
     m_details->hide();
     m_pane = new SessionPane(splitter);
     splitter->setStretchFactor(0, 1);
@@ -395,6 +394,15 @@ void MainWindow::showSelectedRow() {
         lstResults->selectedItems().isEmpty() ? nullptr : lstResults->currentRow();
     const QString details = row ? detailsText(*row) : QString();
     m_details->setPlainText(details);
+    // As high as its lines wrap at the list's width, up to a few.
+    const int margins =
+        2 * (m_details->frameWidth() + static_cast<int>(m_details->document()->documentMargin()));
+    const QFontMetrics metrics = m_details->fontMetrics();
+    const int textHeight =
+        metrics.boundingRect(QRect(0, 0, lstResults->width() - margins, 1 << 20),
+                             Qt::TextWordWrap, details)
+            .height();
+    m_details->setMaximumHeight(std::min(textHeight, 8 * metrics.lineSpacing()) + margins + 2);
     m_details->setVisible(!details.isEmpty());
     if (row) {
         m_pane->showRow(*row);
