@@ -15,6 +15,11 @@ void appendFloat(std::string& out, float value, bool quoteNames) {
         if (quoteNames) out += '"';
         return;
     }
+    // Readers that tell integers from reals take "-0" for the integer 0, which has no sign.
+    if (value == 0 && std::signbit(value)) {
+        out += "-0.0";
+        return;
+    }
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out.append(buffer, result.ptr);

@@ -7,8 +7,10 @@
 
 namespace z2o::inspect {
 
-// A float field: the shortest text that reads back to the same 32 bits. JSON has no numbers
-// for NaN and the infinities, so `quoteNames` puts their names in quotes.
+// A float field: the shortest text that reads back to the same 32 bits, as a real number where
+// it matters (negative zero is "-0.0"). NaN and the infinities go by their names, which
+// `quoteNames` puts in quotes for JSON, as it has no numbers for them; a NaN's sign and payload
+// do not show.
 void appendFloat(std::string& out, float value, bool quoteNames);
 
 // `digits` hexadecimal digits, in capitals.
