@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "convert/file_io.h"
 #include "convert/session.h"
@@ -163,25 +164,72 @@ TEST(Cli, FoldersAreWalkedInByteOrderOfTheirPaths) {
     EXPECT_NE(quiet.err.find(native("z2o-convert: lib/sub/bad.ZS2: Data in")), std::string::npos);
 }
 
-TEST(Cli, UsageErrorsExitWithTwo) {
-    TempDir dir;
+// Options as getopt users write them do what the long forms do, in both tools. Bad usage exits
+// with 2, says why and writes nothing.
+TEST(Cli, OptionsAsGetoptUsersWriteThem) {
     using Args = std::vector<std::string>;
-    for (const Args& args :
-         {Args{}, Args{"--ramp-time", "11", "A.ZS2"}, Args{"--ramp-time", "-1", "A.ZS2"},
-          Args{"--ramp-time", "2.5", "A.ZS2"}, Args{"--ramp-time"}, Args{"--bogus", "A.ZS2"},
-          Args{"--album"}}) {
-        const CliRun run = cli(dir, args);
-        EXPECT_EQ(run.status, 2) << args.size();
-        EXPECT_EQ(run.out, "") << args.size();
-        EXPECT_NE(run.err.find("z2o-convert: "), std::string::npos) << args.size();
+    struct Row {
+        bool inspect;
+        Args args;
+        Args same;  // the same in long options; none: bad usage, for this reason
+        std::string reason = {};
+    };
+    const Row rows[] = {
+        {false, {"-q", "S.ZS2"}, {"--quiet", "S.ZS2"}},
+        {false, {"-n", "S.ZS2"}, {"--dry-run", "S.ZS2"}},
+        {false, {"-qn", "S.ZS2"}, {"--quiet", "--dry-run", "S.ZS2"}},
+        {false, {"-r0", "S.ZS2"}, {"--ramp-time=0", "S.ZS2"}},
+        {false, {"-qr", "3", "S.ZS2"}, {"--quiet", "--ramp-time", "3", "S.ZS2"}},
+        {false, {"-V"}, {"--version"}},
+        {false, {"-qh"}, {"--help"}},
+        {true, {"-fcsv", "S.ZS2"}, {"--format=csv", "S.ZS2"}},
+        {true, {"-f", "json", "S.ZS2"}, {"--format", "json", "S.ZS2"}},
+        {true, {"-V"}, {"--version"}},
+        {true, {"-h"}, {"--help"}},
+        {false, {}, {}, "no session, folder or album given"},
+        {false, {"--ramp-time=11"}, {}, "--ramp-time takes whole seconds from 0 to 10, not '11'"},
+        {false, {"-r-1", "S.ZS2"}, {}, "-r takes whole seconds from 0 to 10, not '-1'"},
+        {false, {"-r", "2.5", "S.ZS2"}, {}, "-r takes whole seconds from 0 to 10, not '2.5'"},
+        {false, {"S.ZS2", "-qr"}, {}, "-r needs a number of seconds"},
+        {false, {"--ramp-time"}, {}, "--ramp-time needs a number of seconds"},
+        {false, {"--album"}, {}, "--album needs an album file"},
+        {false, {"-qx", "S.ZS2"}, {}, "unknown option '-x'"},
+        {false, {"--bogus=1", "S.ZS2"}, {}, "unknown option '--bogus'"},
+        {false, {"--quiet=yes", "S.ZS2"}, {}, "--quiet takes no value"},
+        {true, {}, {}, "no file given"},
+        {true, {"-fxml", "S.ZS2"}, {}, "-f takes table, csv or json, not 'xml'"},
+        {true, {"--format"}, {}, "--format needs table, csv or json"},
+        {true, {"--bogus", "S.ZS2"}, {}, "unknown option '--bogus'"},
+    };
+    const auto run = [](const Row& row, const Args& args) {
+        TempDir dir;
+        writeBytes(dir / "S.ZS2", samples::buildSession("step duration=0:40.0 channel=0x3C\n"));
+        const CliRun result = cli(dir, args, row.inspect ? Z2O_INSPECT : Z2O_CONVERT);
+        const auto target = std::filesystem::exists(dir.path() / "S.OSw")
+                                ? readBytes(dir / "S.OSw")
+                                : std::vector<std::uint8_t>{};
+        return std::tuple(result.status, result.out, result.err, dir.names(), target);
+    };
+    for (const Row& row : rows) {
+        const std::string args = ::testing::PrintToString(row.args);
+        if (!row.same.empty()) {
+            EXPECT_EQ(run(row, row.args), run(row, row.same)) << args;
+            continue;
+        }
+        const std::string tool = row.inspect ? "z2o-inspect" : "z2o-convert";
+        EXPECT_EQ(run(row, row.args),
+                  std::tuple(2, "",
+                             tool + ": " + row.reason + "\nTry '" + tool +
+                                 " --help' for more information.\n",
+                             std::vector<std::string>{"S.ZS2"}, std::vector<std::uint8_t>{}))
+            << args;
     }
-    EXPECT_TRUE(dir.names().empty());
-    const CliRun help = cli(dir, {"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("Exit status"), std::string::npos);
-    const CliRun version = cli(dir, {"--version"});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "z2o-convert " Z2O_VERSION "\n");
+    TempDir dir;
+    for (const std::string tool : {Z2O_CONVERT, Z2O_INSPECT}) {
+        const std::string name = tool == Z2O_CONVERT ? "z2o-convert" : "z2o-inspect";
+        EXPECT_EQ(cli(dir, {"--version"}, tool).out, name + " " Z2O_VERSION "\n");
+        EXPECT_NE(cli(dir, {"--help"}, tool).out.find("Exit status"), std::string::npos);
+    }
     // An empty argument, and anything after "--", names a file (that is not there).
     const CliRun files = cli(dir, {"", "--", "-x.ZS2"});
     EXPECT_EQ(files.status, 1);

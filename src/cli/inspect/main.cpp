@@ -15,19 +15,22 @@ namespace {
 using namespace z2o::inspect;
 
 constexpr const char* kUsage =
-    "Usage: z2o-inspect [--format table|csv|json] FILE...\n"
+    "Usage: z2o-inspect [-f table|csv|json] FILE...\n"
     "Prints every record of Zendrel (ZS2) and Orvanel (OSw) session files; the kind of a file\n"
     "comes from its extension, in any letter case.\n"
     "\n"
-    "  --format table  aligned columns and a closing line with the steps and playing time\n"
-    "                  (the default)\n"
-    "  --format csv    a header line, then one line per record; arrays over numbered columns\n"
-    "  --format json   one object per file and line: file, kind, records, steps, playingTenths\n"
-    "  -h, --help      show this help and exit\n"
-    "  --version       show the version and exit\n"
+    "  -f, --format FORMAT  how to print the records:\n"
+    "                       table  aligned columns and a closing line with the steps and\n"
+    "                              playing time (the default)\n"
+    "                       csv    a header line, then one line per record; arrays over\n"
+    "                              numbered columns\n"
+    "                       json   one object per file and line: file, kind, records, steps,\n"
+    "                              playingTenths\n"
+    "  -h, --help           show this help and exit\n"
+    "  -V, --version        show the version and exit\n"
     "\n"
-    "Problems go to standard error. Exit status: 0 all files shown, 1 a file could not be read or\n"
-    "is not a whole number of records, 2 bad usage.\n";
+    "Problems go to standard error. Exit status: 0 all files shown, 1 a file could not be read,\n"
+    "is not a session or is not a whole number of records, 2 bad usage.\n";
 
 // Anything larger holds far more records than either format can number; not loaded whole.
 constexpr std::uint64_t kMaxInspectBytes = 64ULL << 20;
@@ -82,24 +85,21 @@ int main(int argc, char** argv) {
     const z2o::Utf8Arguments utf8(argc, argv);
     std::unique_ptr<Printer> (*makePrinter)() = tablePrinter;
     std::vector<std::string> files;
-    z2o::cli::Arguments args(argc, argv, "z2o-inspect", kUsage);
+    static constexpr z2o::cli::Option kOptions[] = {{'f', "format", "table, csv or json"}};
+    z2o::cli::Arguments args(argc, argv, "z2o-inspect", kUsage, kOptions);
     const auto addFile = [&files](const std::string& path) { files.push_back(path); };
-    while (const std::optional<std::string> arg = args.nextOption(addFile)) {
-        std::string value;
-        if (!args.takes(*arg, "--format", value)) {
-            return usageError("unknown option '" + *arg + "'");
-        }
-        if (args.missing) return usageError("--format needs table, csv or json");
-        if (value == "table") {
+    while (const std::optional<z2o::cli::Given> given = args.next(addFile)) {
+        if (given->value == "table") {
             makePrinter = tablePrinter;
-        } else if (value == "csv") {
+        } else if (given->value == "csv") {
             makePrinter = csvPrinter;
-        } else if (value == "json") {
+        } else if (given->value == "json") {
             makePrinter = jsonPrinter;
         } else {
-            return usageError("--format takes table, csv or json, not '" + value + "'");
+            return usageError(given->as + " takes table, csv or json, not '" + given->value + "'");
         }
     }
+    if (!args.error.empty()) return usageError(args.error);
     if (args.printed) return 0;
     if (files.empty()) return usageError("no file given");
 
