@@ -339,6 +339,7 @@ class WindowTest : public QObject {
             QString shown;
             f.host.onEvents = [&] {
                 if (f.host.eventsCalls != 3) return;
+                QCoreApplication::processEvents();  // as the window's own host would
                 shown = bar->isVisible() ? bar->text() : QString();
                 if (byKey) {
                     QTest::keyClick(&f.window, Qt::Key_Escape);

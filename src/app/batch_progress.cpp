@@ -43,12 +43,25 @@ void BatchProgress::setProgress(int done, int count) {
         m_clock.start();
         m_stop->setEnabled(true);
     }
-    m_bar->setRange(0, count);
-    m_bar->setValue(done);
-    QString text = tr("%1 of %2").arg(done).arg(count);
+    m_done = done;
+    m_count = count;
+    // Shown when events next run: a progress bar repaints itself at once on every change,
+    // which for a batch of small sessions would cost more than converting them.
+    if (m_updatePending) return;
+    m_updatePending = true;
+    QMetaObject::invokeMethod(this, &BatchProgress::update, Qt::QueuedConnection);
+}
+
+void BatchProgress::update() {
+    m_updatePending = false;
+    if (!m_clock.isValid()) return;
+    m_bar->setRange(0, m_count);
+    m_bar->setValue(m_done);
+    QString text = tr("%1 of %2").arg(m_done).arg(m_count);
     // An estimate from the sessions so far, once there are enough to go by.
-    if (done >= 3 && m_clock.elapsed() >= 1000) {
-        text += QStringLiteral(", ") + remainingText(m_clock.elapsed() * (count - done) / done);
+    if (m_done >= 3 && m_clock.elapsed() >= 1000) {
+        text +=
+            QStringLiteral(", ") + remainingText(m_clock.elapsed() * (m_count - m_done) / m_done);
     }
     m_bar->setFormat(text);
     show();

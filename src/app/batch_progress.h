@@ -27,9 +27,14 @@ class BatchProgress : public QWidget {
     void stopRequested();
 
   private:
+    void update();
+
     QProgressBar* m_bar;
     QPushButton* m_stop;
     QElapsedTimer m_clock;
+    int m_done = 0;
+    int m_count = 0;
+    bool m_updatePending = false;
 };
 
 }  // namespace z2o

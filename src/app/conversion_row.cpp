@@ -94,12 +94,11 @@ QString detailsText(const ConversionRow& row) {
     // Only the first of each error of single steps was shown; its count says how many followed.
     for (const ErrorTally& tally : row.stepErrors) {
         const QString error = QString::fromStdString(tally.description);
-        lines << (tally.count == 1
-                      ? tr("Error %1, %2: once, shown").arg(tally.number).arg(error)
-                      : tr("Error %1, %2: %3 times, the first shown")
-                            .arg(tally.number)
-                            .arg(error)
-                            .arg(tally.count));
+        lines << (tally.count == 1 ? tr("Error %1, %2: once, shown").arg(tally.number).arg(error)
+                                   : tr("Error %1, %2: %3 times, the first shown")
+                                         .arg(tally.number)
+                                         .arg(error)
+                                         .arg(tally.count));
     }
     for (const Message& message : row.messages) {
         if (message.kind == MessageKind::StepError) continue;

@@ -291,6 +291,7 @@ void MainWindow::runCommand(Command command) {
     mnuConvrtAlbm->setEnabled(false);
     m_stopAction->setEnabled(true);
     command();
+    lstResults->showNewRows();
     m_stopAction->setEnabled(false);
     m_progress->finish();
     mnuConProtSes->setEnabled(true);
@@ -398,10 +399,10 @@ void MainWindow::showSelectedRow() {
     const int margins =
         2 * (m_details->frameWidth() + static_cast<int>(m_details->document()->documentMargin()));
     const QFontMetrics metrics = m_details->fontMetrics();
-    const int textHeight =
-        metrics.boundingRect(QRect(0, 0, lstResults->width() - margins, 1 << 20),
-                             Qt::TextWordWrap, details)
-            .height();
+    const int textHeight = metrics
+                               .boundingRect(QRect(0, 0, lstResults->width() - margins, 1 << 20),
+                                             Qt::TextWordWrap, details)
+                               .height();
     m_details->setMaximumHeight(std::min(textHeight, 8 * metrics.lineSpacing()) + margins + 2);
     m_details->setVisible(!details.isEmpty());
     if (row) {

@@ -51,7 +51,7 @@ class RowDelegate : public QStyledItemDelegate {
 // Sorts numbers as numbers and outcomes by how bad they are.
 class RowItem : public QTreeWidgetItem {
   public:
-    RowItem(QTreeWidget* list, const ConversionRow& row) : QTreeWidgetItem(list), m_row(row) {}
+    explicit RowItem(const ConversionRow& row) : m_row(row) {}
 
     bool operator<(const QTreeWidgetItem& other) const override {
         const ConversionRow& a = m_row;
@@ -132,10 +132,6 @@ ResultsList::ResultsList(QWidget* parent) : QTreeWidget(parent) {
     head->setSortIndicator(-1, Qt::AscendingOrder);
     setSortingEnabled(true);
 
-    m_failedIcon = style()->standardIcon(QStyle::SP_MessageBoxCritical);
-    m_warningIcon = style()->standardIcon(QStyle::SP_MessageBoxWarning);
-    m_stoppedIcon = style()->standardIcon(QStyle::SP_MessageBoxInformation);
-
     m_hint = new QLabel(
         tr("Use the Files menu, or drop sessions, albums or folders here, to convert them."));
     m_hint->setObjectName(QStringLiteral("lstResultsHint"));
@@ -153,10 +149,15 @@ ResultsList::ResultsList(QWidget* parent) : QTreeWidget(parent) {
     });
 }
 
+ResultsList::~ResultsList() {
+    qDeleteAll(m_pending);
+}
+
 void ResultsList::addRow(ConversionRow added) {
     const ConversionRow& row = m_rows.emplace_back(std::move(added));
     const QFileInfo source(row.sourcePath);
-    auto* item = new RowItem(this, row);
+    // Filled in before it joins the list, so that the list lays itself out once, not per cell.
+    auto* item = new RowItem(row);
     item->setData(kSource, kRowRole, static_cast<uint>(m_rows.size() - 1));
     item->setText(kSource, source.fileName());
     item->setToolTip(kSource, QDir::toNativeSeparators(source.absoluteFilePath()));
@@ -177,35 +178,36 @@ void ResultsList::addRow(ConversionRow added) {
     item->setTextAlignment(kPlayingTime, Qt::AlignRight | Qt::AlignVCenter);
     item->setText(kOutcome, outcomeText(row));
     item->setToolTip(kOutcome, item->text(kOutcome));
-    switch (severityOf(row)) {
-        case Severity::Failed:
-            item->setIcon(kOutcome, m_failedIcon);
-            break;
-        case Severity::Warning:
-            item->setIcon(kOutcome, m_warningIcon);
-            break;
-        case Severity::Stopped:
-            item->setIcon(kOutcome, m_stoppedIcon);
-            break;
-        case Severity::None:
-            break;
+    if (const Severity severity = severityOf(row); severity != Severity::None) {
+        item->setIcon(kOutcome, icon(static_cast<int>(severity)));
     }
-    m_hint->hide();
-    scrollToNewest();
+    // Rows join the list together when events next run, or when the command ends: the list
+    // lays itself out for every insertion, which for a long batch would cost more than the
+    // batch.
+    m_pending.append(item);
+    if (m_pending.size() > 1) return;
+    QMetaObject::invokeMethod(this, &ResultsList::showNewRows, Qt::QueuedConnection);
 }
 
-void ResultsList::scrollToNewest() {
-    // Once per turn of the event loop: laying out the list for every row of a long batch would
-    // cost more than the batch.
-    if (m_scrollPending) return;
-    m_scrollPending = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_scrollPending = false;
-            if (QTreeWidgetItem* last = topLevelItem(topLevelItemCount() - 1)) scrollToItem(last);
-        },
-        Qt::QueuedConnection);
+void ResultsList::showNewRows() {
+    if (m_pending.isEmpty()) return;
+    // One by one: with sorting on, Qt 6.4 inserts a list of items in reverse order.
+    for (QTreeWidgetItem* item : std::as_const(m_pending))
+        addTopLevelItem(item);
+    scrollToItem(m_pending.last());
+    m_pending.clear();
+    m_hint->hide();
+}
+
+const QIcon& ResultsList::icon(int severity) {
+    // Looked up on first use: the style may search the desktop's icon theme, which would slow
+    // the window's start.
+    static constexpr QStyle::StandardPixmap kPixmaps[] = {
+        QStyle::SP_MessageBoxInformation, QStyle::SP_MessageBoxWarning,
+        QStyle::SP_MessageBoxCritical, QStyle::SP_MessageBoxInformation};
+    QIcon& cached = m_icons[severity];
+    if (cached.isNull()) cached = style()->standardIcon(kPixmaps[severity]);
+    return cached;
 }
 
 const ConversionRow* ResultsList::row(const QTreeWidgetItem* item) const {

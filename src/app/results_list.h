@@ -23,8 +23,11 @@ class ResultsList : public QTreeWidget {
     enum Column { kSource, kOutcome, kFolder, kTarget, kSteps, kPlayingTime, kColumnCount };
 
     explicit ResultsList(QWidget* parent);
+    ~ResultsList() override;
 
     void addRow(ConversionRow row);
+    // The rows added since events last ran; the window calls it as each command ends.
+    void showNewRows();
     // The row an item shows, or null.
     const ConversionRow* row(const QTreeWidgetItem* item) const;
     const ConversionRow* currentRow() const { return row(currentItem()); }
@@ -39,14 +42,12 @@ class ResultsList : public QTreeWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    void scrollToNewest();
-
     std::deque<ConversionRow> m_rows;  // stable while rows are added
-    QIcon m_failedIcon;
-    QIcon m_warningIcon;
-    QIcon m_stoppedIcon;
+    const QIcon& icon(int severity);
+
+    QIcon m_icons[4];  // by severity
     QLabel* m_hint;
-    bool m_scrollPending = false;
+    QList<QTreeWidgetItem*> m_pending;
 };
 
 }  // namespace z2o
