@@ -69,8 +69,8 @@ std::int32_t QtHost::showMessage(const Message& message) {
 
 bool QtHost::processEvents() {
     // A batch asks before each of its sessions, and small ones take well under a millisecond:
-    // handling events and repainting every time would cost more than the conversions. A few
-    // dozen times a second keeps the window as responsive.
+    // handling events and repainting every time would cost more than the conversions. Ten times
+    // a second keeps the progress moving and Stop at hand.
     if (m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventsInterval) return true;
     QCoreApplication::processEvents();
     m_sinceEvents.start();

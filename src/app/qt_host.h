@@ -21,7 +21,7 @@ class QtHost : public Host {
     std::string programFolder() override;
 
   private:
-    static constexpr qint64 kEventsInterval = 40;  // milliseconds
+    static constexpr qint64 kEventsInterval = 100;  // milliseconds
 
     QWidget* m_parent;
     QElapsedTimer m_sinceEvents;

@@ -48,10 +48,38 @@ class RowDelegate : public QStyledItemDelegate {
     }
 };
 
-// Sorts numbers as numbers and outcomes by how bad they are.
+}  // namespace
+
+// A row's cells, worded from its conversion when they are shown rather than stored: a batch of
+// thousands adds its rows at no more than the cost of keeping them. Sorts numbers as numbers and
+// outcomes by how bad they are.
 class RowItem : public QTreeWidgetItem {
   public:
-    explicit RowItem(const ConversionRow& row) : m_row(row) {}
+    RowItem(const ConversionRow& row, uint index) : m_row(row), m_index(index) {}
+
+    QVariant data(int column, int role) const override {
+        switch (role) {
+            case Qt::DisplayRole:
+                return text(column);
+            case Qt::ToolTipRole:
+                return toolTip(column);
+            case Qt::DecorationRole:
+                if (column == ResultsList::kOutcome && severityOf(m_row) != Severity::None) {
+                    return static_cast<ResultsList*>(treeWidget())
+                        ->icon(static_cast<int>(severityOf(m_row)));
+                }
+                return {};
+            case Qt::TextAlignmentRole:
+                if (column == ResultsList::kSteps || column == ResultsList::kPlayingTime) {
+                    return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+                }
+                return {};
+            case kRowRole:
+                return column == ResultsList::kSource ? QVariant(m_index) : QVariant();
+            default:
+                return QTreeWidgetItem::data(column, role);
+        }
+    }
 
     bool operator<(const QTreeWidgetItem& other) const override {
         const ConversionRow& a = m_row;
@@ -75,10 +103,45 @@ class RowItem : public QTreeWidgetItem {
     }
 
   private:
-    const ConversionRow& m_row;
-};
+    QString text(int column) const {
+        const bool converted = m_row.outcome == ConversionRow::Outcome::Converted;
+        switch (column) {
+            case ResultsList::kSource:
+                return QFileInfo(m_row.sourcePath).fileName();
+            case ResultsList::kOutcome:
+                return outcomeText(m_row);
+            case ResultsList::kFolder:
+                return QDir::toNativeSeparators(QFileInfo(m_row.sourcePath).absolutePath());
+            case ResultsList::kTarget:
+                return m_row.targetPath.isEmpty() ? QString()
+                                                  : QFileInfo(m_row.targetPath).fileName();
+            case ResultsList::kSteps:
+                return converted ? QString::number(m_row.steps) : QString();
+            case ResultsList::kPlayingTime:
+                return converted && m_row.playingTenths >= 0
+                           ? QString::fromStdString(clockText(m_row.playingTenths))
+                           : QString();
+        }
+        return {};
+    }
 
-}  // namespace
+    // The whole of what a cell may cut short.
+    QString toolTip(int column) const {
+        switch (column) {
+            case ResultsList::kSource:
+                return QDir::toNativeSeparators(QFileInfo(m_row.sourcePath).absoluteFilePath());
+            case ResultsList::kTarget:
+                return QDir::toNativeSeparators(m_row.targetPath);
+            case ResultsList::kFolder:
+            case ResultsList::kOutcome:
+                return text(column);
+        }
+        return {};
+    }
+
+    const ConversionRow& m_row;
+    uint m_index;
+};
 
 QColor problemTextColor(const ConversionRow& row, const QPalette& palette) {
     // A red or an amber as dark as the palette's text on a light base, as light on a dark one.
@@ -149,57 +212,7 @@ ResultsList::ResultsList(QWidget* parent) : QTreeWidget(parent) {
     });
 }
 
-ResultsList::~ResultsList() {
-    qDeleteAll(m_pending);
-}
-
-void ResultsList::addRow(ConversionRow added) {
-    const ConversionRow& row = m_rows.emplace_back(std::move(added));
-    const QFileInfo source(row.sourcePath);
-    // Filled in before it joins the list, so that the list lays itself out once, not per cell.
-    auto* item = new RowItem(row);
-    item->setData(kSource, kRowRole, static_cast<uint>(m_rows.size() - 1));
-    item->setText(kSource, source.fileName());
-    item->setToolTip(kSource, QDir::toNativeSeparators(source.absoluteFilePath()));
-    const QString folder = QDir::toNativeSeparators(source.absolutePath());
-    item->setText(kFolder, folder);
-    item->setToolTip(kFolder, folder);
-    if (!row.targetPath.isEmpty()) {
-        item->setText(kTarget, QFileInfo(row.targetPath).fileName());
-        item->setToolTip(kTarget, QDir::toNativeSeparators(row.targetPath));
-    }
-    if (row.outcome == ConversionRow::Outcome::Converted) {
-        item->setText(kSteps, QString::number(row.steps));
-        if (row.playingTenths >= 0) {
-            item->setText(kPlayingTime, QString::fromStdString(clockText(row.playingTenths)));
-        }
-    }
-    item->setTextAlignment(kSteps, Qt::AlignRight | Qt::AlignVCenter);
-    item->setTextAlignment(kPlayingTime, Qt::AlignRight | Qt::AlignVCenter);
-    item->setText(kOutcome, outcomeText(row));
-    item->setToolTip(kOutcome, item->text(kOutcome));
-    if (const Severity severity = severityOf(row); severity != Severity::None) {
-        item->setIcon(kOutcome, icon(static_cast<int>(severity)));
-    }
-    // Rows join the list together when events next run, or when the command ends: the list
-    // lays itself out for every insertion, which for a long batch would cost more than the
-    // batch.
-    m_pending.append(item);
-    if (m_pending.size() > 1) return;
-    QMetaObject::invokeMethod(this, &ResultsList::showNewRows, Qt::QueuedConnection);
-}
-
-void ResultsList::showNewRows() {
-    if (m_pending.isEmpty()) return;
-    // One by one: with sorting on, Qt 6.4 inserts a list of items in reverse order.
-    for (QTreeWidgetItem* item : std::as_const(m_pending))
-        addTopLevelItem(item);
-    scrollToItem(m_pending.last());
-    m_pending.clear();
-    m_hint->hide();
-}
-
-const QIcon& ResultsList::icon(int severity) {
+const QIcon& ResultsList::icon(int severity) const {
     // Looked up on first use: the style may search the desktop's icon theme, which would slow
     // the window's start.
     static constexpr QStyle::StandardPixmap kPixmaps[] = {
@@ -208,6 +221,32 @@ const QIcon& ResultsList::icon(int severity) {
     QIcon& cached = m_icons[severity];
     if (cached.isNull()) cached = style()->standardIcon(kPixmaps[severity]);
     return cached;
+}
+
+ResultsList::~ResultsList() {
+    qDeleteAll(m_pending);
+}
+
+void ResultsList::addRow(ConversionRow row) {
+    m_rows.push_back(std::move(row));
+    m_pending.append(new RowItem(m_rows.back(), static_cast<uint>(m_rows.size() - 1)));
+    // Rows join the list together when events next run, or when the command ends: the list
+    // lays itself out for every insertion, which for a long batch would cost more than the
+    // batch.
+    if (m_pending.size() > 1) return;
+    QMetaObject::invokeMethod(this, &ResultsList::showNewRows, Qt::QueuedConnection);
+}
+
+void ResultsList::showNewRows() {
+    if (m_pending.isEmpty()) return;
+    // In one insertion; with sorting on, Qt would take them one by one (and in reverse order).
+    // Turned on again, sorting places them by the column the user chose, if any.
+    setSortingEnabled(false);
+    addTopLevelItems(m_pending);
+    setSortingEnabled(true);
+    scrollToItem(m_pending.last());
+    m_pending.clear();
+    m_hint->hide();
 }
 
 const ConversionRow* ResultsList::row(const QTreeWidgetItem* item) const {

@@ -42,12 +42,14 @@ class ResultsList : public QTreeWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    std::deque<ConversionRow> m_rows;  // stable while rows are added
-    const QIcon& icon(int severity);
+    friend class RowItem;
+    // The style's icon of a row's severity.
+    const QIcon& icon(int severity) const;
 
-    QIcon m_icons[4];  // by severity
+    std::deque<ConversionRow> m_rows;  // stable while rows are added
     QLabel* m_hint;
     QList<QTreeWidgetItem*> m_pending;
+    mutable QIcon m_icons[4];
 };
 
 }  // namespace z2o
