@@ -112,8 +112,11 @@ MainWindow::MainWindow(Host* dialogs, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmZ2O"));
     setWindowTitle(QStringLiteral("Zendrel to Orvanel Session Converter"));
     loadIconResources();
+    // The sizes a title bar and a task switcher draw; a desktop's launcher takes the installed
+    // theme icons. Each is decoded as it is added and sent to the window system whole, so the
+    // large ones would only slow the start.
     QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+    for (const int size : {16, 32, 48})
         icon.addFile(QStringLiteral(":/icons/z2o-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);
     if (!dialogs) {
