@@ -48,7 +48,9 @@ class MainWindow : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    // What the commands see of the window; in main_window_commands.cpp with the commands.
     class CommandHost;
+    std::unique_ptr<Host> makeCommandHost(Host& dialogs);
 
     void buildMenus();
     void buildRampPanel();
@@ -81,7 +83,7 @@ class MainWindow : public QMainWindow {
     ProgramState m_state;
     bool rampToggleGuard = false;
     std::unique_ptr<Host> m_ownDialogs;
-    std::unique_ptr<CommandHost> m_host;
+    std::unique_ptr<Host> m_host;
     bool m_busy = false;
     bool m_closeRequested = false;
     bool m_stopRequested = false;

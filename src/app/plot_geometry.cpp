@@ -43,6 +43,30 @@ void place(std::vector<PlotLabel>& labels, const QRect& bounds, PlotLabel label)
     labels.push_back(std::move(label));
 }
 
+// The lowest to highest finite value of a band, target and source alike; a flat band gets a
+// span of its own around the value.
+ValueSpan bandSpan(const SessionPlot& plot, int band) {
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (const auto* segments : {&plot.segments, &plot.sourceSegments}) {
+        for (const Segment& s : *segments) {
+            for (const float v :
+                 {s.start[2 * band], s.start[2 * band + 1], s.end[2 * band], s.end[2 * band + 1]}) {
+                if (!std::isfinite(v)) continue;
+                low = std::min(low, double{v});
+                high = std::max(high, double{v});
+            }
+        }
+    }
+    if (low > high) low = high = 0;
+    if (high - low < 1e-6 * std::max(1.0, std::abs(high))) {
+        const double pad = std::max(1.0, std::abs(high) * 0.1);
+        low -= pad;
+        high += pad;
+    }
+    return {low, high};
+}
+
 }  // namespace
 
 SessionPlot plotSession(std::span<const TargetStepRecord> records, std::span<const StepRole> roles,
@@ -71,38 +95,16 @@ SessionPlot plotSession(std::span<const TargetStepRecord> records, std::span<con
         if (source.recordCount == 0 || source.firstRecord + source.recordCount > records.size()) {
             continue;
         }
-        Segment s;
+        Segment& s = plot.sourceSegments.emplace_back();
         s.startTenths = plot.segments[source.firstRecord].startTenths;
         s.endTenths = plot.segments[source.firstRecord + source.recordCount - 1].endTenths;
         for (int k = 0; k < kPairCount; ++k) {
             s.start[k] = source.values.pairs[k].start;
             s.end[k] = source.values.pairs[k].end;
         }
-        plot.sourceSegments.push_back(s);
     }
-
-    for (int band = 0; band < kBandCount; ++band) {
-        double low = std::numeric_limits<double>::infinity();
-        double high = -low;
-        for (const auto* segments : {&plot.segments, &plot.sourceSegments}) {
-            for (const Segment& s : *segments) {
-                for (const float v : {s.start[2 * band], s.start[2 * band + 1], s.end[2 * band],
-                                      s.end[2 * band + 1]}) {
-                    if (!std::isfinite(v)) continue;
-                    low = std::min(low, double{v});
-                    high = std::max(high, double{v});
-                }
-            }
-        }
-        if (low > high) low = high = 0;
-        // A flat band gets a span of its own around the value.
-        if (high - low < 1e-6 * std::max(1.0, std::abs(high))) {
-            const double pad = std::max(1.0, std::abs(high) * 0.1);
-            low -= pad;
-            high += pad;
-        }
-        plot.spans[band] = {low, high};
-    }
+    for (int band = 0; band < kBandCount; ++band)
+        plot.spans[band] = bandSpan(plot, band);
     return plot;
 }
 
@@ -204,16 +206,63 @@ double valueY(const QRect& band, const ValueSpan& span, double value) {
     return band.bottom() - kBandPadding - (value - span.low) / (span.high - span.low) * inner;
 }
 
+namespace {
+
+// The legend above the bands, entry by entry as far as the width allows.
+void placeLegend(PlotLayout& layout, bool withSource, const QRect& bounds, const QFontMetrics& fm) {
+    int x = layout.area.left();
+    const int y = 4;
+    const int entries = kLegendEntryCount - (withSource ? 0 : 1);
+    for (int i = 0; i < entries; ++i) {
+        const auto entry = static_cast<LegendEntry>(i);
+        const QString text = legendText(entry);
+        const QRect textRect(x + 24, y, fm.horizontalAdvance(text), fm.height());
+        if (!bounds.contains(textRect)) break;
+        layout.legendMarks.emplace_back(entry, QRect(x, y, 18, fm.height()));
+        place(layout.labels, bounds, {PlotLabel::Legend, textRect, text});
+        x = textRect.right() + 1 + 18;
+    }
+}
+
+// Ticks far enough apart for the widest label, which is the session's length, each labelled
+// where there is room.
+void placeTimeAxis(PlotLayout& layout, std::int64_t total, const QRect& bounds,
+                   const QFontMetrics& fm) {
+    const int labelWidth = fm.horizontalAdvance(
+        QString::fromStdString(clockText(std::max<std::int64_t>(total, 36000), false)));
+    const std::int64_t step =
+        tickStep(std::max<std::int64_t>(total, 1), layout.area.width(), labelWidth);
+    for (std::int64_t t = 0; t <= total; t += step) {
+        layout.ticks.push_back(t);
+        const QString text = QString::fromStdString(clockText(t, false));
+        const int width = fm.horizontalAdvance(text);
+        const int x = std::clamp(static_cast<int>(std::lround(layout.scale.x(t) - width / 2.0)), 0,
+                                 std::max(0, bounds.width() - width - 1));
+        place(layout.labels, bounds,
+              {PlotLabel::Time, QRect(x, layout.axisY + 4, width, fm.height()), text});
+    }
+}
+
+// A label left of the bands, its right end a few pixels from them, centred on `y`.
+void placeLeft(PlotLayout& layout, PlotLabel::Kind kind, const QString& text, int y,
+               const QRect& bounds, const QFontMetrics& fm) {
+    const int width = fm.horizontalAdvance(text);
+    place(layout.labels, bounds,
+          {kind, QRect(layout.area.left() - 6 - width, y - fm.height() / 2, width, fm.height()),
+           text});
+}
+
+}  // namespace
+
 PlotLayout layoutPlot(const SessionPlot& plot, QSize size, const QFontMetrics& fm) {
     PlotLayout layout;
     const QRect bounds(QPoint(0, 0), size);
-    const int lineHeight = fm.height();
     int left = fm.horizontalAdvance(QStringLiteral("-0000.0"));
     for (int band = 0; band < kBandCount; ++band)
         left = std::max(left, fm.horizontalAdvance(bandName(band)));
     left += 14;
-    const int top = lineHeight + 12;
-    const int bottom = lineHeight + 10;
+    const int top = fm.height() + 12;
+    const int bottom = fm.height() + 10;
     layout.area = QRect(left, top, std::max(1, size.width() - left - 12),
                         std::max(1, size.height() - top - bottom));
     const QRect& area = layout.area;
@@ -224,53 +273,19 @@ PlotLayout layoutPlot(const SessionPlot& plot, QSize size, const QFontMetrics& f
                                    area.width(), bandHeight);
     }
     layout.axisY = layout.bands[kBandCount - 1].bottom() + 1;
-    auto& labels = layout.labels;
 
     // The legend first, then the band names, the time axis and the values, as far as each fits.
-    int x = area.left();
-    const int legendY = 4;
-    const int entries = kLegendEntryCount - (plot.sourceSegments.empty() ? 1 : 0);
-    for (int i = 0; i < entries; ++i) {
-        const auto entry = static_cast<LegendEntry>(i);
-        const QString text = legendText(entry);
-        const QRect textRect(x + 24, legendY, fm.horizontalAdvance(text), lineHeight);
-        if (!bounds.contains(textRect)) break;
-        layout.legendMarks.emplace_back(entry, QRect(x, legendY, 18, lineHeight));
-        place(labels, bounds, {PlotLabel::Legend, textRect, text});
-        x = textRect.right() + 1 + 18;
-    }
+    placeLegend(layout, !plot.sourceSegments.empty(), bounds, fm);
     for (int band = 0; band < kBandCount; ++band) {
-        const QRect& box = layout.bands[band];
-        const QString name = bandName(band);
-        const int width = fm.horizontalAdvance(name);
-        place(labels, bounds,
-              {PlotLabel::BandName,
-               QRect(area.left() - 6 - width, box.center().y() - lineHeight / 2, width, lineHeight),
-               name});
+        placeLeft(layout, PlotLabel::BandName, bandName(band), layout.bands[band].center().y(),
+                  bounds, fm);
     }
-    // Ticks far enough apart for the widest label, which is the session's length.
-    const int labelWidth = fm.horizontalAdvance(
-        QString::fromStdString(clockText(std::max<std::int64_t>(plot.totalTenths, 36000), false)));
-    const std::int64_t step =
-        tickStep(std::max<std::int64_t>(plot.totalTenths, 1), area.width(), labelWidth);
-    for (std::int64_t t = 0; t <= plot.totalTenths; t += step) {
-        layout.ticks.push_back(t);
-        const QString text = QString::fromStdString(clockText(t, false));
-        const int width = fm.horizontalAdvance(text);
-        const int lx = std::clamp(static_cast<int>(std::lround(layout.scale.x(t) - width / 2.0)), 0,
-                                  std::max(0, size.width() - width - 1));
-        place(labels, bounds,
-              {PlotLabel::Time, QRect(lx, layout.axisY + 4, width, lineHeight), text});
-    }
+    placeTimeAxis(layout, plot.totalTenths, bounds, fm);
     for (int band = 0; band < kBandCount; ++band) {
-        const QRect& box = layout.bands[band];
         for (const double v : {plot.spans[band].high, plot.spans[band].low}) {
-            const QString text = QString::number(v, 'g', 4);
-            const int width = fm.horizontalAdvance(text);
-            const int y = static_cast<int>(std::lround(valueY(box, plot.spans[band], v)));
-            place(labels, bounds,
-                  {PlotLabel::Value,
-                   QRect(area.left() - 6 - width, y - lineHeight / 2, width, lineHeight), text});
+            const double y = valueY(layout.bands[band], plot.spans[band], v);
+            placeLeft(layout, PlotLabel::Value, QString::number(v, 'g', 4),
+                      static_cast<int>(std::lround(y)), bounds, fm);
         }
     }
     return layout;

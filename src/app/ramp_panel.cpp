@@ -68,9 +68,14 @@ RampPanel::RampPanel(RampSettings& settings, QWidget* parent)
     label1->setFixedSize(113, 25);
     label1->setWordWrap(true);
     label1->setAccessibleDescription(tr("A ramp time of zero adds no ramps"));
+    layOut(label1);
+    placeControls();
+    hide();
+}
 
-    // Spacings that put each control where the panel was drawn: the label at 64,24, the slider at
-    // 12,48, the buttons at 24,88 and 96,88, the caption below at 24,128.
+void RampPanel::layOut(QLabel* label1) {
+    // Spacings that put each control where the panel was drawn: the label at 64,24, the slider
+    // at 12,48, the buttons at 24,88 and 96,88, the caption below at 24,128.
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(7);
     layout->addWidget(lblRmpTim, 0, Qt::AlignHCenter);
@@ -87,8 +92,6 @@ RampPanel::RampPanel(RampSettings& settings, QWidget* parent)
     lower->addWidget(label1);
     layout->addLayout(lower);
     layout->addStretch(1);
-    placeControls();
-    hide();
 }
 
 void RampPanel::placeControls() {

@@ -36,6 +36,7 @@ class RampPanel : public QGroupBox {
     void changeEvent(QEvent* event) override;
 
   private:
+    void layOut(QLabel* label1);
     void placeControls();
     void sldrRampTime_Change(int value);
 

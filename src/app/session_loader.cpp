@@ -1,5 +1,6 @@
 #include "app/session_loader.h"
 
+#include <filesystem>
 #include <span>
 
 #include "convert/file_io.h"
@@ -76,6 +77,13 @@ StepRole roleFromBytes(const TargetStepRecord& r) {
     if (t[0] == 0 && t[1] == 0 && t[2] == 255 && t[3] == 255) return StepRole::SoftOn;
     if (t[0] == 255 && t[1] == 255 && t[2] == 0 && t[3] == 0) return StepRole::SoftOff;
     return StepRole::Plain;
+}
+
+bool isSessionFile(const std::string& path) {
+    const FileKind kind = fileKindOf(path);
+    std::error_code error;
+    return (kind == FileKind::Session || kind == FileKind::Target) &&
+           std::filesystem::is_regular_file(toPath(path), error);
 }
 
 std::optional<LoadedSession> loadSessionFile(const std::string& path, const RampSettings& ramp,

@@ -38,6 +38,9 @@ struct LoadedSession {
     std::vector<SourceSpan> sources;  // empty when unknown
 };
 
+// A file that loadSessionFile takes, by its name: an existing ZS2 or OSw file.
+bool isSessionFile(const std::string& path);
+
 // An OSw file as it is, or a ZS2 file as it would be converted with `ramp`. On failure: nullopt
 // and a sentence in `problem`.
 std::optional<LoadedSession> loadSessionFile(const std::string& path, const RampSettings& ramp,

@@ -124,6 +124,28 @@ void drawLegendMark(QPainter& p, LegendEntry entry, const QRect& r) {
     }
 }
 
+// One band: its box, the ramps behind, a grid at its lowest, middle and highest value, the
+// source beneath and the target's two series.
+void drawBand(QPainter& p, const SessionPlot& plot, const PlotLayout& layout, int band,
+              const RoleMarks& marks, const ColumnExtremes* columns, const QColor& base) {
+    const QRect& box = layout.bands[band];
+    p.fillRect(box, base);
+    for (const auto& [x0, x1] : marks.ramps)
+        p.fillRect(QRect(x0, box.top(), x1 - x0, box.height()), kRampColor);
+    const ValueSpan& span = plot.spans[band];
+    p.setPen(kGridColor);
+    for (const double v : {span.low, (span.low + span.high) / 2, span.high}) {
+        const double y = valueY(box, span, v);
+        p.drawLine(QPointF(box.left(), y), QPointF(box.right(), y));
+    }
+    // Pale lines as dense as the columns would only blur the steps.
+    if (!columns) drawSource(p, plot, layout, band);
+    drawSeries(p, plot, layout, band, columns);
+    p.setPen(kGridColor.darker(130));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(box.adjusted(0, 0, -1, -1));
+}
+
 }  // namespace
 
 SessionView::SessionView(QWidget* parent) : QWidget(parent) {
@@ -280,48 +302,19 @@ void SessionView::paintEvent(QPaintEvent*) {
     const int columns = layout.area.width();
     const bool decimate = m_plot.segments.size() > static_cast<std::size_t>(columns);
     const ColumnExtremes extremes = decimate ? columnExtremes(m_plot, columns) : ColumnExtremes{};
-
-    for (int band = 0; band < kBandCount; ++band) {
-        const QRect& box = layout.bands[band];
-        p.fillRect(box, palette().color(QPalette::Base));
-        for (const auto& [x0, x1] : marks.ramps)
-            p.fillRect(QRect(x0, box.top(), x1 - x0, box.height()), kRampColor);
-        const ValueSpan& span = m_plot.spans[band];
-        p.setPen(kGridColor);
-        for (const double v : {span.low, (span.low + span.high) / 2, span.high}) {
-            const double y = valueY(box, span, v);
-            p.drawLine(QPointF(box.left(), y), QPointF(box.right(), y));
-        }
-        // Pale lines this dense would only blur the steps.
-        if (!decimate) drawSource(p, m_plot, layout, band);
-        drawSeries(p, m_plot, layout, band, decimate ? &extremes : nullptr);
-        p.setPen(kGridColor.darker(130));
-        p.setBrush(Qt::NoBrush);
-        p.drawRect(box.adjusted(0, 0, -1, -1));
-    }
+    for (int band = 0; band < kBandCount; ++band)
+        drawBand(p, m_plot, layout, band, marks, decimate ? &extremes : nullptr,
+                 palette().color(QPalette::Base));
 
     p.setPen(QPen(kDividerColor, 1, Qt::DashLine));
     for (const int x : marks.dividers)
         p.drawLine(x, layout.area.top(), x, layout.area.bottom());
-
     p.setPen(palette().color(QPalette::Text));
     for (const std::int64_t t : layout.ticks) {
         const double x = layout.scale.x(t);
         p.drawLine(QPointF(x, layout.axisY), QPointF(x, layout.axisY + 3));
     }
-    if (m_current >= 0) {
-        // The step the keys have reached, outlined across the bands.
-        const Segment& s = m_plot.segments[m_current];
-        const int x0 = static_cast<int>(std::floor(layout.scale.x(s.startTenths)));
-        const int x1 = std::max(x0 + 2, static_cast<int>(std::ceil(layout.scale.x(s.endTenths))));
-        QColor fill = palette().color(QPalette::Highlight);
-        fill.setAlpha(hasFocus() ? 60 : 25);
-        p.fillRect(QRect(x0, layout.area.top(), x1 - x0, layout.area.height()), fill);
-        if (hasFocus()) {
-            p.setPen(QPen(palette().color(QPalette::Highlight), 1));
-            p.drawRect(QRect(x0, layout.area.top(), x1 - x0, layout.area.height() - 1));
-        }
-    }
+    if (m_current >= 0) drawCurrentStep(p, layout);
     for (const auto& [entry, mark] : layout.legendMarks)
         drawLegendMark(p, entry, mark);
     for (const PlotLabel& label : layout.labels) {
@@ -329,6 +322,21 @@ void SessionView::paintEvent(QPaintEvent*) {
                                                                    : QPalette::Text));
         p.drawText(label.rect, Qt::AlignLeft | Qt::AlignVCenter, label.text);
     }
+}
+
+void SessionView::drawCurrentStep(QPainter& p, const PlotLayout& layout) const {
+    // The step the keys have reached, shaded across the bands and outlined while in focus.
+    const Segment& s = m_plot.segments[m_current];
+    const int x0 = static_cast<int>(std::floor(layout.scale.x(s.startTenths)));
+    const int x1 = std::max(x0 + 2, static_cast<int>(std::ceil(layout.scale.x(s.endTenths))));
+    const QRect column(x0, layout.area.top(), x1 - x0, layout.area.height());
+    QColor fill = palette().color(QPalette::Highlight);
+    fill.setAlpha(hasFocus() ? 60 : 25);
+    p.fillRect(column, fill);
+    if (!hasFocus()) return;
+    p.setPen(QPen(palette().color(QPalette::Highlight), 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(column.adjusted(0, 0, 0, -1));
 }
 
 }  // namespace z2o

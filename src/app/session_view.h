@@ -54,6 +54,8 @@ class SessionView : public QWidget {
     void focusOutEvent(QFocusEvent* event) override;
 
   private:
+    void drawCurrentStep(QPainter& p, const PlotLayout& layout) const;
+
     std::vector<TargetStepRecord> m_records;
     SessionPlot m_plot;
     QString m_placeholder;
