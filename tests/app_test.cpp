@@ -127,30 +127,24 @@ class WindowTest : public QObject {
         Fixture f;
         f.window.show();
         QVERIFY(QTest::qWaitForWindowActive(&f.window));
-        // The captions as they were, an access key each (unique within its menu), and the
-        // shortcuts of the commands that start work.
+        // The captions as they were, with an access key each, and the shortcuts of the
+        // commands that start work.
         QStringList seen;
         for (QAction* top : f.window.menuBar()->actions()) {
             seen << top->menu()->objectName() + QLatin1Char('=') + top->text();
-            QSet<QChar> keys;
             for (QAction* item : top->menu()->actions()) {
-                const QString text = item->isSeparator() ? QStringLiteral("-") : item->text();
-                QString shown = text;
-                seen << item->objectName() + QLatin1Char('=') + shown.remove(QLatin1Char('&')) +
+                seen << item->objectName() + QLatin1Char('=') +
+                            (item->isSeparator() ? QStringLiteral("-") : item->text()) +
                             QLatin1Char(' ') + item->shortcut().toString();
-                const QKeySequence key = QKeySequence::mnemonic(text);
-                QVERIFY(item->isSeparator() || !key.isEmpty());
-                if (!key.isEmpty()) keys.insert(text.at(text.indexOf(QLatin1Char('&')) + 1));
             }
-            QCOMPARE(keys.size(), top->menu()->actions().size() - (top->text() == "&Files"));
         }
         QCOMPARE(seen,
-                 (QStringList{"mnuFiles=&Files", "mnuConProtSes=Convert Zendrel Session Ctrl+O",
-                              "mnuConvrtAlbm=Convert Zendrel Album Ctrl+Shift+O", "mnusep=- ",
-                              "mnuExit=Exit Ctrl+Q", "mnuUtes=&Utilities",
-                              "mnuSetSoftTime=Set Soft(on/off) ramp time ",
-                              "mnuRampSofts=Ramping during Soft(on/off) ", "mnuHelp=&Help",
-                              "mnuAbout=About z2o "}));
+                 (QStringList{"mnuFiles=&Files", "mnuConProtSes=Convert Zendrel &Session Ctrl+O",
+                              "mnuConvrtAlbm=Convert Zendrel &Album Ctrl+Shift+O", "mnusep=- ",
+                              "mnuExit=E&xit Ctrl+Q", "mnuUtes=&Utilities",
+                              "mnuSetSoftTime=Set Soft(on/off) ramp &time ",
+                              "mnuRampSofts=&Ramping during Soft(on/off) ", "mnuHelp=&Help",
+                              "mnuAbout=&About z2o "}));
         // The keys reach the menus and the commands.
         for (const char* menu : {"mnuFiles", "mnuUtes", "mnuHelp"}) {
             QTest::keyClick(&f.window, QChar(menu[3]).toLatin1(), Qt::AltModifier);
