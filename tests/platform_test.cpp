@@ -102,7 +102,7 @@ TEST(Files, TargetHeldOpenByAnotherProgramIsKept) {
     EXPECT_EQ(runSessionConversion(state, host).status, SessionOutcome::Status::Failed);
     std::fclose(held);
     ASSERT_EQ(host.messages.size(), 1U);
-    EXPECT_EQ(host.messages[0].text, "Permission denied\r\n" + (dir / "A.OSw"));
+    EXPECT_EQ(host.messages[0].text(), "Permission denied\r\n" + (dir / "A.OSw"));
     EXPECT_EQ(readBytes(dir / "A.OSw"), (std::vector<std::uint8_t>{9, 9}));
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
 #endif
