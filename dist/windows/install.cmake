@@ -36,8 +36,6 @@ if(z2o_qt_record)
           DESTINATION .)
   install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
   install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
-  # Qt looks for its plug-ins beside the program only, never in a folder above it.
-  install(FILES ${Z2O_WINDOWS_DIST}/qt.conf DESTINATION .)
 
   # The GCC runtime that Qt and the window share, without its debug information.
   set(runtime)
