@@ -94,6 +94,11 @@ class TargetFile {
 
   private:
     std::optional<RunError> failed(int error);
+    // The two ways to a target: an unnamed file linked into place where the system has them,
+    // else a named temporary file renamed over the target.
+    std::optional<RunError> linkUnnamed();
+    std::optional<RunError> createNamed(const std::filesystem::path& target);
+    std::optional<RunError> renameNamed();
 
     std::string m_path;
     std::string m_temporary;  // the named temporary file; empty while the file has no name
