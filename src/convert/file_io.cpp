@@ -12,6 +12,8 @@ namespace fs = std::filesystem;
 namespace {
 
 FileFaultHook g_faultHook = nullptr;
+// The folders of the batch alive, which wait for their sync; null outside a batch.
+std::set<fs::path::string_type>* g_pendingFolders = nullptr;
 
 // A missing file and a missing folder both come back as ENOENT; the user is told which.
 RunError failureFor(int error, const std::string& path) {
@@ -50,6 +52,10 @@ int lastError() {
 
 bool unnamedRefused(int error) {
     return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+}
+
+void syncFolder(const fs::path& folder) {
+    if (injectedFault("syncfolder", fromPath(folder)) == 0) system::syncFolder(folder);
 }
 
 }  // namespace
@@ -171,8 +177,28 @@ std::optional<RunError> TargetFile::commit() {
     if (system::syncFile(m_file) != 0) return failed(lastError());
     if (const int fault = injectedFault("rename", named)) return failed(fault);
     if (const auto error = m_temporary.empty() ? linkUnnamed() : renameNamed()) return error;
-    system::syncFolder(toPath(m_path).parent_path());
+    const fs::path folder = toPath(m_path).parent_path();
+    if (g_pendingFolders) {
+        g_pendingFolders->insert(folder.native());
+    } else {
+        syncFolder(folder);
+    }
     return std::nullopt;
+}
+
+FolderSyncBatch::FolderSyncBatch() : m_outermost(g_pendingFolders == nullptr) {
+    if (m_outermost) g_pendingFolders = &m_folders;
+}
+
+FolderSyncBatch::~FolderSyncBatch() {
+    flush();
+    if (m_outermost) g_pendingFolders = nullptr;
+}
+
+void FolderSyncBatch::flush() {
+    for (const auto& folder : m_folders)
+        syncFolder(fs::path(folder));
+    m_folders.clear();
 }
 
 // ---- The unnamed way: the file has no name until it is complete ----
