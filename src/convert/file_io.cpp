@@ -154,9 +154,14 @@ std::optional<RunError> TargetFile::create(const std::string& path) {
     if (const int fault = injectedFault("create", fromPath(target.parent_path())))
         return failureFor(fault, path);
     m_file = system::openUnnamedIn(target.parent_path());
-    if (m_file) return std::nullopt;
-    if (!unnamedRefused(errno)) return failureFor(lastError(), path);
-    return createNamed(target);
+    if (!m_file && !unnamedRefused(errno)) return failureFor(lastError(), path);
+    if (!m_file) {
+        if (auto error = createNamed(target)) return error;
+    }
+    // The converter hands over a buffer of its own, 64 KiB at a time: each goes to the system
+    // as it comes, in one call and without a second copy.
+    std::setvbuf(m_file, nullptr, _IONBF, 0);
+    return std::nullopt;
 }
 
 std::optional<RunError> TargetFile::write(std::span<const std::uint8_t> bytes) {
