@@ -111,11 +111,10 @@ class TargetFile {
 
 // One run over many targets (a session list, an album, a folder walk, a window's command): while
 // it is alive, each target is still synced before it replaces anything, but the sync of its folder
-// waits for the end of the batch, once per folder however many targets it received. A crash in
-// the middle leaves each target old or new, never half-written; a target replaced since the last
-// folder sync may come back old (or, new, be missing), and a replaced one may leave its whole new
-// content under a hidden name beside it. A batch made while another is alive leaves its folders to
-// the outer one. For one thread.
+// waits for the end of the batch, once per folder however many targets it received. A crash then
+// still leaves each target old or new, never half-written; only a crash of the system can bring
+// back the old target (or lose a new one) written since the last folder sync. A batch made while
+// another is alive leaves its folders to the outer one. For one thread.
 class FolderSyncBatch {
   public:
     FolderSyncBatch();
