@@ -6,6 +6,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -25,6 +26,7 @@ const char* g_faultOperation = nullptr;
 int g_faultError = 0;
 bool g_named = false;  // as where the file system has no unnamed files: a named temporary target
 std::vector<std::string> g_namesAtSync;  // the target's folder as the new target is synced
+std::vector<std::string> g_folderSyncs;
 
 int injectFault(const char* operation, const std::string& path) {
     const std::string name = operation;
@@ -35,6 +37,7 @@ int injectFault(const char* operation, const std::string& path) {
             g_namesAtSync.clear();  // a folder the user may enter but not list
         }
     }
+    if (name == "syncfolder") g_folderSyncs.push_back(path);
     if (name == "unnamed" && g_named) return EOPNOTSUPP;
     return g_faultOperation && name == g_faultOperation ? g_faultError : 0;
 }
@@ -123,6 +126,51 @@ TEST_F(Failures, WriteFailuresLeaveTheTargetAsItWas) {
             EXPECT_EQ(g_namesAtSync[0].size(), std::string(".A.OSw.0123456789abcdef.tmp").size());
         }
     }
+}
+
+// A lone target's folder is synced at once; in a batch, each folder once when the batch ends or
+// is flushed, and one that received no target (a failed one) not at all.
+TEST_F(Failures, FoldersAreSyncedOncePerBatch) {
+    fs::create_directories(dir.path() / "X");
+    fs::create_directories(dir.path() / "Y");
+    const std::string a = dir / "A.ZS2", x = fromPath(dir.path() / "X" / "B.ZS2"),
+                      y = fromPath(dir.path() / "Y" / "C.ZS2");
+    writeBytes(x, samples::buildSession("step\n"));
+    writeBytes(y, samples::buildSession("step\n"));
+    const auto folderOf = [](const std::string& source) {
+        return fromPath(toPath(source).parent_path());
+    };
+    using Names = std::vector<std::string>;
+    g_folderSyncs.clear();
+    EXPECT_EQ(convert(a).status, SessionOutcome::Status::Converted);
+    EXPECT_EQ(convert(a).status, SessionOutcome::Status::Converted);
+    EXPECT_EQ(g_folderSyncs, (Names{folderOf(a), folderOf(a)}));
+    g_folderSyncs.clear();
+    {
+        FolderSyncBatch batch;
+        for (const std::string& source : {a, x, a, x})
+            EXPECT_EQ(convert(source).status, SessionOutcome::Status::Converted);
+        {
+            const FolderSyncBatch inner;
+            convert(a);
+        }
+        g_faultOperation = "rename";
+        g_faultError = EIO;
+        EXPECT_EQ(convert(y).status, SessionOutcome::Status::Failed);
+        g_faultOperation = nullptr;
+        EXPECT_EQ(g_folderSyncs, Names{});
+        batch.flush();
+        std::sort(g_folderSyncs.begin(), g_folderSyncs.end());
+        EXPECT_EQ(g_folderSyncs, (Names{folderOf(a), folderOf(x)}));
+        g_folderSyncs.clear();
+        convert(y);
+    }
+    EXPECT_EQ(g_folderSyncs, Names{folderOf(y)});
+    // A folder the file system refuses to sync: the target is in place all the same.
+    g_faultOperation = "syncfolder";
+    g_faultError = EINVAL;
+    EXPECT_EQ(convert(a).status, SessionOutcome::Status::Converted);
+    EXPECT_EQ(host.messages.size(), 0U);
 }
 
 TEST_F(Failures, ReadOnlyTargetIsKept) {
