@@ -48,4 +48,23 @@ std::string_view trimmedDuration(const std::array<char, 7>& duration) {
     return view.substr(0, view.find_last_not_of(' ') + 1);
 }
 
+void appendDataCell(std::string& out, const Cell& cell, bool quoteNames,
+                    void (*appendText)(std::string& out, std::string_view text)) {
+    switch (cell.type) {
+        case Cell::Type::Integer:
+        case Cell::Type::Flags:
+            out += std::to_string(cell.integer);
+            break;
+        case Cell::Type::Single:
+            appendFloat(out, cell.single, quoteNames);
+            break;
+        case Cell::Type::Text:
+            appendText(out, trimmedDuration(cell.text));
+            break;
+        case Cell::Type::Boolean:
+            out += cell.integer != 0 ? "true" : "false";
+            break;
+    }
+}
+
 }  // namespace z2o::inspect

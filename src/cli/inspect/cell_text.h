@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "cli/inspect/fields.h"
+
 namespace z2o::inspect {
 
 // A float field: the shortest text that reads back to the same 32 bits, as a real number where
@@ -18,6 +20,11 @@ void appendHex(std::string& out, unsigned value, int digits);
 
 // Text for the table and CSV: bytes outside printable ASCII, and the backslash, as \xNN.
 void appendVisible(std::string& out, std::string_view text);
+
+// A cell as the data formats (CSV, JSON) write it: whole numbers and flags in decimal, booleans as
+// true and false, floats by appendFloat, and the duration text through `appendText`.
+void appendDataCell(std::string& out, const Cell& cell, bool quoteNames,
+                    void (*appendText)(std::string& out, std::string_view text));
 
 // A duration without the blanks that pad it on the right.
 std::string_view trimmedDuration(const std::array<char, 7>& duration);

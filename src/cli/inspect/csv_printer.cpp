@@ -23,21 +23,7 @@ void appendCsvText(std::string& out, std::string_view text) {
 }
 
 void appendCell(std::string& out, const Cell& cell) {
-    switch (cell.type) {
-        case Cell::Type::Integer:
-        case Cell::Type::Flags:
-            out += std::to_string(cell.integer);
-            break;
-        case Cell::Type::Single:
-            appendFloat(out, cell.single, false);
-            break;
-        case Cell::Type::Text:
-            appendCsvText(out, trimmedDuration(cell.text));
-            break;
-        case Cell::Type::Boolean:
-            out += cell.integer != 0 ? "true" : "false";
-            break;
-    }
+    appendDataCell(out, cell, false, appendCsvText);
 }
 
 class CsvPrinter : public Printer {

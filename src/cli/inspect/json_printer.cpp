@@ -26,21 +26,9 @@ void appendJsonString(std::string& out, std::string_view text, bool escapeNonAsc
 }
 
 void appendCell(std::string& out, const Cell& cell) {
-    switch (cell.type) {
-        case Cell::Type::Integer:
-        case Cell::Type::Flags:
-            out += std::to_string(cell.integer);
-            break;
-        case Cell::Type::Single:
-            appendFloat(out, cell.single, true);
-            break;
-        case Cell::Type::Text:
-            appendJsonString(out, trimmedDuration(cell.text), true);
-            break;
-        case Cell::Type::Boolean:
-            out += cell.integer != 0 ? "true" : "false";
-            break;
-    }
+    appendDataCell(out, cell, true, [](std::string& to, std::string_view text) {
+        appendJsonString(to, text, true);
+    });
 }
 
 class JsonPrinter : public Printer {
