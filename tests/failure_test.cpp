@@ -7,7 +7,6 @@
 #endif
 
 #include <cerrno>
-#include <cstdlib>
 #include <filesystem>
 
 #include "album/album.h"
@@ -231,34 +230,6 @@ TEST_F(Failures, ARenameRefusedByTheSystemLeavesNothingBehind) {
     EXPECT_EQ(host.messages[0].text(), why + "\r\n" + s_target);
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
     EXPECT_EQ(readBytes(s_target + "/inside"), kOldTarget);
-}
-
-// A small file system of its own, really full.
-TEST_F(Failures, FullAndReadOnlyDisks) {
-#ifdef _WIN32
-    GTEST_SKIP() << "needs a small file system mounted for the test (tmpfs)";
-#else
-    const std::string disk = dir / "disk";
-    fs::create_directories(disk);
-    const std::string mount = "mount -t tmpfs -o size=128k z2o-test '" + disk + "' 2>/dev/null";
-    if (geteuid() != 0 || std::system(mount.c_str()) != 0)
-        GTEST_SKIP() << "cannot mount a tmpfs here";
-    struct Unmount {
-        std::string disk;
-        // A mount left behind would hold the test folder (and its files) until reboot.
-        ~Unmount() { EXPECT_EQ(std::system(("umount '" + disk + "'").c_str()), 0); }
-    } unmount{disk};
-
-    // 2,000 steps become 218,000 bytes: more than the disk holds.
-    writeBytes(disk + "/Big.ZS2", samples::buildSession("step repeat=2000\n"));
-    writeBytes(disk + "/Big.OSw", kOldTarget);
-    const SessionOutcome outcome = convert(disk + "/Big.ZS2");
-    EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed);
-    ASSERT_EQ(host.messages.size(), 1U);
-    EXPECT_EQ(host.messages[0].text(), "Disk full\r\n" + disk + "/Big.OSw");
-    EXPECT_EQ(readBytes(disk + "/Big.OSw"), kOldTarget);
-    EXPECT_EQ(testing::namesIn(disk), (std::vector<std::string>{"Big.OSw", "Big.ZS2"}));
-#endif
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "convert/host.h"
@@ -34,16 +35,19 @@ std::vector<std::uint8_t> readBytes(const std::string& path);
 std::string readText(const std::string& path);  // in text mode: CR LF reads as "\n"
 std::vector<std::string> namesIn(const std::filesystem::path& folder);  // sorted
 void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+void writeText(const std::string& path, std::string_view text);  // its bytes as they are
 
 struct ProgramRun {
     int status = -1;  // the exit status; -1 when the program could not start
     std::string out;
-    std::string err;
+    std::string err;  // with a terminal: all that the terminal showed
 };
+// Where a program's output goes: to files, or standard error (and output too) to a terminal.
+enum class Terminal { None, ForErrors, ForBoth };
 // Starts `program` in `folder` with exactly these arguments (no shell between) and waits for it,
 // its standard output and error captured.
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::string& folder);
+                      const std::string& folder, Terminal terminal = Terminal::None);
 #ifndef _WIN32
 // Starts it without waiting, its output in the files `out` and `err`: the process id.
 int startProgram(const std::string& program, const std::vector<std::string>& arguments,
@@ -85,4 +89,5 @@ using testing::readBytes;
 using testing::ScriptedHost;
 using testing::TempDir;
 using testing::writeBytes;
+using testing::writeText;
 }  // namespace z2o
