@@ -10,6 +10,8 @@ std::string describeError(int number) {
             return "Invalid procedure call or argument";
         case kOverflow:
             return "Overflow";
+        case kOutOfMemory:
+            return "Out of memory";
         case kBadFileName:
             return "Bad file name or number";
         case kFileNotFound:
