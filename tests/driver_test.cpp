@@ -1,6 +1,8 @@
 // The session command end to end on real files, with a scripted host.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <filesystem>
 
@@ -19,6 +21,12 @@ const char* kTwoSteps =
     "step duration=0:30.0 channel=0x28\n"
     "step number=0\n"
     "step duration=12:00.0 channel=0x14 mode=1\n";
+
+// Of the two ways of making a target, an unnamed file and a named temporary one, the second, as
+// where the file system has no unnamed files.
+int noUnnamedFiles(const char* operation, const std::string&) {
+    return std::string(operation) == "unnamed" ? EOPNOTSUPP : 0;
+}
 
 class Driver : public ::testing::Test {
   protected:
@@ -57,17 +65,49 @@ TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
     EXPECT_EQ(host.eventsCalls, 1);
 }
 
-TEST_F(Driver, ReplacesAnExistingTargetAndKeepsItsPermissions) {
-    writeBytes(dir / "Alpha.ZS2", samples::buildSession(kTwoSteps));
-    writeBytes(dir / "Alpha.OSw", std::vector<std::uint8_t>(5000, 0xEE));
-    fs::permissions(dir / "Alpha.OSw",
-                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    convert(dir / "Alpha.ZS2");
-    EXPECT_EQ(readBytes(dir / "Alpha.OSw"), expected(kTwoSteps));
-#ifndef _WIN32  // Windows has only a read-only attribute, and a read-only target is refused
-    EXPECT_EQ(fs::status(dir / "Alpha.OSw").permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+// A new target gets the read and write bits that the umask leaves; a replaced one keeps its own.
+// Both ways of making a target.
+TEST_F(Driver, TargetPermissions) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has only a read-only attribute, and a read-only target is refused";
+#else
+    using P = fs::perms;
+    const mode_t umaskBefore = umask(027);
+    writeBytes(dir / "A.ZS2", samples::buildSession("step\n"));
+    const P kept = P::owner_read | P::owner_write | P::others_write;
+    for (const FileFaultHook hook : {FileFaultHook{}, noUnnamedFiles}) {
+        setFileFaultHook(hook);
+        fs::remove(dir.path() / "A.OSw");
+        convert(dir / "A.ZS2");
+        EXPECT_EQ(fs::status(dir.path() / "A.OSw").permissions(),
+                  P::owner_read | P::owner_write | P::group_read);
+        fs::permissions(dir.path() / "A.OSw", kept);
+        writeBytes(dir / "A.OSw", {1, 2, 3});
+        convert(dir / "A.ZS2");
+        EXPECT_EQ(fs::status(dir.path() / "A.OSw").permissions(), kept);
+        EXPECT_EQ(readBytes(dir / "A.OSw"), expected("step\n"));
+    }
+    setFileFaultHook(nullptr);
+    umask(umaskBefore);
 #endif
+}
+
+// The window closed in the middle of a long conversion: the file is abandoned between its parts,
+// the old target stays and nothing is left beside it.
+TEST_F(Driver, EndingTheProgramMidFileKeepsTheOldTarget) {
+    writeBytes(dir / "L.ZS2", samples::buildSession("step repeat=1500\n"));  // two parts
+    for (const FileFaultHook hook : {FileFaultHook{}, noUnnamedFiles}) {
+        setFileFaultHook(hook);
+        writeBytes(dir / "L.OSw", {1, 2, 3});
+        host.eventsCalls = 0;
+        host.quitAtEventsCall = 1;
+        EXPECT_EQ(convert(dir / "L.ZS2").status, SessionOutcome::Status::Cancelled);
+        EXPECT_EQ(host.eventsCalls, 1);
+        EXPECT_TRUE(host.messages.empty());
+        EXPECT_EQ(readBytes(dir / "L.OSw"), (std::vector<std::uint8_t>{1, 2, 3}));
+        EXPECT_EQ(dir.names(), (std::vector<std::string>{"L.OSw", "L.ZS2"}));
+    }
+    setFileFaultHook(nullptr);
 }
 
 TEST_F(Driver, CancelReadsAndWritesNothing) {
@@ -152,6 +192,7 @@ TEST_F(Driver, SourcesThatCannotBeReadAreReportedOnceAndWriteNothing) {
     const Row rows[] = {
         {dir / "Missing.ZS2", "File not found", dir / "Missing.ZS2"},
         {dir / "NoFolder/A.ZS2", "Path not found", dir / "NoFolder/A.ZS2"},
+        {dir / "Same.OSw/A.ZS2", "Path not found", dir / "Same.OSw/A.ZS2"},  // a file, not a folder
         {dir / "Folder.ZS2", "Path/File access error", dir / "Folder.ZS2"},
         {dir / "Big.ZS2", "Overflow", dir / "Big.ZS2"},
         {dir / "Many.ZS2", "Overflow", dir / "Many.ZS2"},
@@ -168,11 +209,6 @@ TEST_F(Driver, SourcesThatCannotBeReadAreReportedOnceAndWriteNothing) {
     fs::create_symlink("/proc/version", dir.path() / "Grows.ZS2");
 #endif
     const auto before = dir.names();
-    // Both ways of making a target: an unnamed file, and a named temporary one where the file
-    // system has no unnamed files.
-    const FileFaultHook noUnnamedFiles = [](const char* operation, const std::string&) {
-        return std::string(operation) == "unnamed" ? EOPNOTSUPP : 0;
-    };
     for (const FileFaultHook hook : {FileFaultHook{}, noUnnamedFiles}) {
         setFileFaultHook(hook);
         for (const Row& row : rows) {
