@@ -160,7 +160,7 @@ TEST_F(Driver, TargetNames) {
     const std::pair<const char*, const char*> posix[] = {
         {"/s/Alpha.ZS2", "/s/Alpha.OSw"},
         {"/s/Alpha", "/s/Alpha.OSw"},
-        {"/Old.Sessions/Alpha", "/Old.Sessions/Alpha.OSw"},
+        {"/Sessions./Alpha", "/Sessions./Alpha.OSw"},
         {"/s/.ZS2", "/s/.OSw"},
         {"/s/Alpha.", "/s/Alpha.OSw"},
         {"Alpha.zs2", "Alpha.OSw"},
