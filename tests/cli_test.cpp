@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 
 #include "convert/file_io.h"
 #include "convert/session.h"
@@ -163,123 +164,72 @@ TEST(Cli, FoldersAreWalkedInByteOrderOfTheirPaths) {
     EXPECT_NE(quiet.err.find(native("z2o-convert: lib/sub/bad.ZS2: Data in")), std::string::npos);
 }
 
-TEST(Inspect, ShowsEveryFieldInEachFormat) {
-    TempDir dir;
-    writeBytes(dir / "S.zs2", samples::buildSession("step channel=0x28 duration=_5:00.0\n"
-                                                    "step number=0 start=0.1,15,1e+38,0,-7\n"));
-    const CliRun csv = cli(dir, {"--format", "csv", "S.zs2"}, Z2O_INSPECT);
-    EXPECT_EQ(csv.status, 0);
-    EXPECT_EQ(
-        csv.out,
-        "file,record,step,stepNumber,startValues.freq1,startValues.level1,startValues.freq2,"
-        "startValues.level2,startValues.pitch,endValues.freq1,endValues.level1,endValues.freq2,"
-        "endValues.level2,endValues.pitch,duration,channelFlags,optionFlags,stepMode\n"
-        "S.zs2,1,true,1,10,15,20,0,150,20,15,10,0,150, 5:00.0,40,1,0\n"
-        "S.zs2,2,false,0,0.1,15,1e+38,0,-7,20,15,10,0,150,5:00.0,0,1,0\n");
-
-    TargetStepRecord record;
-    record.stepNumber = -3;
-    record.duration = {'"', '\\', '\x01', '\xE9', ' ', '5', ' '};
-    record.freq = {NAN, -0.0F, INFINITY, -INFINITY, 3.4028235e38F, 1e-45F, 0.1F, 1e10F};
-    record.toneOn = {-1, 0, 7, -32768};
-    record.modeBits = 1020;
-    std::vector<std::uint8_t> bytes(kTargetRecordSize);
-    encodeTargetRecord(record, record.stepNumber, std::span(bytes).first<kTargetRecordSize>());
-    writeBytes(dir / "T.OSW", bytes);
-    const CliRun json = cli(dir, {"--format=json", "T.OSW"}, Z2O_INSPECT);
-    EXPECT_EQ(json.status, 0);
-    EXPECT_EQ(
-        json.out,
-        R"({"file":"T.OSW","kind":"OSw","records":[{"stepNumber":-3,"duration":"\"\\\u0001\u00E9 5",)"
-        R"("freq":["NaN",-0,"Infinity","-Infinity",3.4028235e+38,1e-45,0.1,1e+10],)"
-        R"("slotFlags":[0,0,0,0,0,0,0,0],"level":[255,255,255,255,255,255,255,255],)"
-        R"("auxA":[127,127,127,127,127,127,127,127],"auxB":[96,96,96,96,96,96,96,96],)"
-        R"("toneKind":[1,1,1,1],"toneOn":[-1,0,7,-32768],"pitch":[150,150,150,150],)"
-        R"("toneLevel":[255,255,255,255],"enableFlag":-1,"modeBits":1020}],)"
-        R"("steps":1,"playingTenths":0})"
-        "\n");
-
-    // Each table: a title, aligned rows under a header, and the steps with their playing time.
-    const std::string table = cli(dir, {"S.zs2", "T.OSW"}, Z2O_INSPECT).out;
-    EXPECT_TRUE(table.starts_with("S.zs2 (ZS2, 2 records)\nrecord  step  stepNumber  start.freq1"));
-    EXPECT_NE(table.find("150   5:00.0           0x28"), std::string::npos) << table;
-    EXPECT_NE(table.find("1 steps, playing time 0:05:00.0\n"), std::string::npos);
-    EXPECT_TRUE(table.ends_with("1 steps, playing time 0:00:00.0\n")) << table;
-    EXPECT_NE(table.find(R"(  "\x5C\x01\xE9 5  NaN,-0,Infinity,)"), std::string::npos) << table;
-}
-
-// A converted session of over an hour: each record of its own, and the hours counted.
-TEST(Inspect, TablesOfLongSessions) {
-    TempDir dir;
-    const auto source = samples::buildSession(
-        "step duration=20:00.0 channel=0x08 repeat=3\nstep duration=2:12.3\n");
-    writeBytes(dir / "L.OSw", convertSession(source, {}, [](int) {}).target);
-    const std::string table =
-        cli(dir, {"--format", "csv", "--format=table", "L.OSw"}, Z2O_INSPECT).out;
-    EXPECT_TRUE(table.starts_with("L.OSw (OSw, 10 records)\n")) << table;
-    EXPECT_NE(table.find(" 9:55.0 "), std::string::npos) << table;
-    EXPECT_NE(table.find("10 steps, playing time 1:02:12.3\n"), std::string::npos) << table;
-    EXPECT_TRUE(cli(dir, {"--format=csv", "L.OSw"}, Z2O_INSPECT)
-                    .out.starts_with("file,record,stepNumber,duration,freq1,freq2,"));
-}
-
-TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
-    TempDir dir;
-    std::vector<std::uint8_t> bytes = samples::buildSession("step\n");
-    bytes.resize(kSourceRecordSize + 10);
-    writeBytes(dir / "P.ZS2", bytes);
-    writeBytes(dir / "Notes.txt", bytes);
-    writeBytes(dir / "Huge.OSw", {});
-    std::filesystem::resize_file(dir / "Huge.OSw", (64 << 20) + 1);  // sparse: costs no disk
-    const CliRun run =
-        cli(dir, {"--format", "json", "P.ZS2", "Missing.OSw", "Notes.txt", "Huge.OSw", "P.ZS2"},
-            Z2O_INSPECT);
-    EXPECT_EQ(run.status, 1);
-    const std::string shown = run.out.substr(0, run.out.size() / 2);
-    EXPECT_EQ(run.out, shown + shown);
-    EXPECT_NE(shown.find(R"("records":[{"step":true,"stepNumber":1,"startValues":{"freq1":10,)"),
-              std::string::npos)
-        << shown;
-    EXPECT_NE(shown.find(R"(}],"steps":1,"playingTenths":3000})"), std::string::npos);
-    const std::string partial =
-        "z2o-inspect: P.ZS2: not a whole number of 45-byte records: 10 "
-        "bytes after the last whole record\n";
-    EXPECT_EQ(run.err, partial + "z2o-inspect: Missing.OSw: File not found\n" +
-                           "z2o-inspect: Notes.txt: not a session: the name ends neither in .ZS2 "
-                           "nor in .OSw\n" +
-                           "z2o-inspect: Huge.OSw: too large for a session (67108865 bytes)\n" +
-                           partial);
-
-    const std::vector<std::string> usages[] = {
-        {}, {"--format", "xml", "P.ZS2"}, {"--format"}, {"--bogus", "P.ZS2"}};
-    for (const auto& args : usages) {
-        const CliRun usage = cli(dir, args, Z2O_INSPECT);
-        EXPECT_EQ(usage.status, 2) << args.size();
-        EXPECT_TRUE(usage.out.empty() && usage.err.starts_with("z2o-inspect: ")) << usage.err;
-    }
-    EXPECT_NE(cli(dir, {"--help"}, Z2O_INSPECT).out.find("Exit status"), std::string::npos);
-    EXPECT_EQ(cli(dir, {"--version"}, Z2O_INSPECT).out, "z2o-inspect " Z2O_VERSION "\n");
-}
-
-TEST(Cli, UsageErrorsExitWithTwo) {
-    TempDir dir;
+// Options as getopt users write them do what the long forms do, in both tools. Bad usage exits
+// with 2, says why and writes nothing.
+TEST(Cli, OptionsAsGetoptUsersWriteThem) {
     using Args = std::vector<std::string>;
-    for (const Args& args :
-         {Args{}, Args{"--ramp-time", "11", "A.ZS2"}, Args{"--ramp-time", "-1", "A.ZS2"},
-          Args{"--ramp-time", "2.5", "A.ZS2"}, Args{"--ramp-time"}, Args{"--bogus", "A.ZS2"},
-          Args{"--album"}}) {
-        const CliRun run = cli(dir, args);
-        EXPECT_EQ(run.status, 2) << args.size();
-        EXPECT_EQ(run.out, "") << args.size();
-        EXPECT_NE(run.err.find("z2o-convert: "), std::string::npos) << args.size();
+    struct Row {
+        bool inspect;
+        Args args;
+        Args same;  // the same in long options; none: bad usage, for this reason
+        std::string reason = {};
+    };
+    const Row rows[] = {
+        {false, {"-q", "S.ZS2"}, {"--quiet", "S.ZS2"}},
+        {false, {"-n", "S.ZS2"}, {"--dry-run", "S.ZS2"}},
+        {false, {"-qn", "S.ZS2"}, {"--quiet", "--dry-run", "S.ZS2"}},
+        {false, {"-r0", "S.ZS2"}, {"--ramp-time=0", "S.ZS2"}},
+        {false, {"-qr", "3", "S.ZS2"}, {"--quiet", "--ramp-time", "3", "S.ZS2"}},
+        {false, {"-V"}, {"--version"}},
+        {false, {"-qh"}, {"--help"}},
+        {true, {"-fcsv", "S.ZS2"}, {"--format=csv", "S.ZS2"}},
+        {true, {"-f", "json", "S.ZS2"}, {"--format", "json", "S.ZS2"}},
+        {true, {"-V"}, {"--version"}},
+        {true, {"-h"}, {"--help"}},
+        {false, {}, {}, "no session, folder or album given"},
+        {false, {"--ramp-time=11"}, {}, "--ramp-time takes whole seconds from 0 to 10, not '11'"},
+        {false, {"-r-1", "S.ZS2"}, {}, "-r takes whole seconds from 0 to 10, not '-1'"},
+        {false, {"-r", "2.5", "S.ZS2"}, {}, "-r takes whole seconds from 0 to 10, not '2.5'"},
+        {false, {"S.ZS2", "-qr"}, {}, "-r needs a number of seconds"},
+        {false, {"--ramp-time"}, {}, "--ramp-time needs a number of seconds"},
+        {false, {"--album"}, {}, "--album needs an album file"},
+        {false, {"-qx", "S.ZS2"}, {}, "unknown option '-x'"},
+        {false, {"--bogus=1", "S.ZS2"}, {}, "unknown option '--bogus'"},
+        {false, {"--quiet=yes", "S.ZS2"}, {}, "--quiet takes no value"},
+        {true, {}, {}, "no file given"},
+        {true, {"-fxml", "S.ZS2"}, {}, "-f takes table, csv or json, not 'xml'"},
+        {true, {"--format"}, {}, "--format needs table, csv or json"},
+        {true, {"--bogus", "S.ZS2"}, {}, "unknown option '--bogus'"},
+    };
+    const auto run = [](const Row& row, const Args& args) {
+        TempDir dir;
+        writeBytes(dir / "S.ZS2", samples::buildSession("step duration=0:40.0 channel=0x3C\n"));
+        const CliRun result = cli(dir, args, row.inspect ? Z2O_INSPECT : Z2O_CONVERT);
+        const auto target = std::filesystem::exists(dir.path() / "S.OSw")
+                                ? readBytes(dir / "S.OSw")
+                                : std::vector<std::uint8_t>{};
+        return std::tuple(result.status, result.out, result.err, dir.names(), target);
+    };
+    for (const Row& row : rows) {
+        const std::string args = ::testing::PrintToString(row.args);
+        if (!row.same.empty()) {
+            EXPECT_EQ(run(row, row.args), run(row, row.same)) << args;
+            continue;
+        }
+        const std::string tool = row.inspect ? "z2o-inspect" : "z2o-convert";
+        EXPECT_EQ(run(row, row.args),
+                  std::tuple(2, "",
+                             tool + ": " + row.reason + "\nTry '" + tool +
+                                 " --help' for more information.\n",
+                             std::vector<std::string>{"S.ZS2"}, std::vector<std::uint8_t>{}))
+            << args;
     }
-    EXPECT_TRUE(dir.names().empty());
-    const CliRun help = cli(dir, {"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("Exit status"), std::string::npos);
-    const CliRun version = cli(dir, {"--version"});
-    EXPECT_EQ(version.status, 0);
-    EXPECT_EQ(version.out, "z2o-convert " Z2O_VERSION "\n");
+    TempDir dir;
+    for (const std::string tool : {Z2O_CONVERT, Z2O_INSPECT}) {
+        const std::string name = tool == Z2O_CONVERT ? "z2o-convert" : "z2o-inspect";
+        EXPECT_EQ(cli(dir, {"--version"}, tool).out, name + " " Z2O_VERSION "\n");
+        EXPECT_NE(cli(dir, {"--help"}, tool).out.find("Exit status"), std::string::npos);
+    }
     // An empty argument, and anything after "--", names a file (that is not there).
     const CliRun files = cli(dir, {"", "--", "-x.ZS2"});
     EXPECT_EQ(files.status, 1);

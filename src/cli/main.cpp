@@ -25,19 +25,21 @@
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: z2o-convert [--ramp-time SECONDS] [--no-soft-ramping] [--dry-run] [--quiet]\n"
-    "                   [--album ALBUM]... [SESSION|FOLDER]...\n"
+    "Usage: z2o-convert [-n] [-q] [-r SECONDS] [--no-soft-ramping] [--album ALBUM]...\n"
+    "                   [SESSION|FOLDER]...\n"
     "Converts Zendrel sessions (ZS2) into Orvanel sessions (OSw) written beside them. A folder\n"
     "stands for every file below it whose name ends in .ZS2 in any letter case, taken in byte\n"
     "order of their paths; links to folders are not followed.\n"
     "\n"
-    "  --ramp-time SECONDS  soft on/off ramp time, whole seconds 0 to 10 (default 5; 0: no ramps)\n"
-    "  --no-soft-ramping    do not interpolate the inner end of a ramp\n"
-    "  --album ALBUM        convert every session that the album (ZA2) lists\n"
-    "  --dry-run            print \"SOURCE -> TARGET\" for each session to convert; write nothing\n"
-    "  --quiet              print only problems and the summary lines\n"
-    "  -h, --help           show this help and exit\n"
-    "  --version            show the version and exit\n"
+    "  -r, --ramp-time SECONDS  soft on/off ramp time, whole seconds 0 to 10 (default 5;\n"
+    "                           0: no ramps)\n"
+    "      --no-soft-ramping    do not interpolate the inner end of a ramp\n"
+    "      --album ALBUM        convert every session that the album (ZA2) lists\n"
+    "  -n, --dry-run            print \"SOURCE -> TARGET\" for each session; write nothing\n"
+    "  -q, --quiet              print only problems and the summary lines\n"
+    "  -h, --help               show this help and exit\n"
+    "  -V, --version            show the version and exit\n"
+    "Short options go together (-qn) and take their value joined or apart (-r5, -r 5).\n"
     "\n"
     "Prints \"SOURCE -> TARGET (N steps)\" for each written session and, after each album or\n"
     "folder, \"ALBUM: N converted, M failed\". Problems go to standard error, where a terminal\n"
@@ -254,34 +256,39 @@ int main(int argc, char** argv) {
     std::vector<Job> jobs;
     bool dryRunOnly = false;
     CliHost host;
-    z2o::cli::Arguments args(argc, argv, "z2o-convert", kUsage);
+    static constexpr z2o::cli::Option kOptions[] = {
+        {'r', "ramp-time", "a number of seconds"},
+        {0, "no-soft-ramping"},
+        {0, "album", "an album file"},
+        {'n', "dry-run"},
+        {'q', "quiet"},
+    };
+    z2o::cli::Arguments args(argc, argv, "z2o-convert", kUsage, kOptions);
     const auto addSession = [&jobs](const std::string& path) { jobs.push_back({false, path}); };
-    while (const std::optional<std::string> arg = args.nextOption(addSession)) {
-        std::string value;
-        if (*arg == "--dry-run") {
+    while (const std::optional<z2o::cli::Given> given = args.next(addSession)) {
+        const std::string_view name = given->option->name;
+        const std::string& value = given->value;
+        if (name == "dry-run") {
             dryRunOnly = true;
-        } else if (*arg == "--quiet") {
+        } else if (name == "quiet") {
             host.quiet = true;
-        } else if (*arg == "--no-soft-ramping") {
+        } else if (name == "no-soft-ramping") {
             state.ramp.softRamping = false;
-        } else if (args.takes(*arg, "--ramp-time", value)) {
-            if (args.missing) return usageError("--ramp-time needs a number of seconds");
+        } else if (name == "ramp-time") {
             int seconds = -1;
             const auto [end, ec] =
                 std::from_chars(value.data(), value.data() + value.size(), seconds);
             if (ec != std::errc{} || end != value.data() + value.size() || seconds < 0 ||
                 seconds > 10) {
-                return usageError("--ramp-time takes whole seconds from 0 to 10, not '" + value +
+                return usageError(given->as + " takes whole seconds from 0 to 10, not '" + value +
                                   "'");
             }
             state.ramp.rampTime = static_cast<std::int16_t>(10 * seconds);
-        } else if (args.takes(*arg, "--album", value)) {
-            if (args.missing) return usageError("--album needs an album file");
+        } else if (name == "album") {
             jobs.push_back({true, value});
-        } else {
-            return usageError("unknown option '" + *arg + "'");
         }
     }
+    if (!args.error.empty()) return usageError(args.error);
     if (args.printed) return 0;
     if (jobs.empty()) return usageError("no session, folder or album given");
 

@@ -1,5 +1,6 @@
 #include "convert/segments.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <span>
@@ -72,71 +73,85 @@ std::int16_t halfToEven(int tenths, int divisor) {
     return static_cast<std::int16_t>(std::rint(static_cast<double>(tenths) / divisor));
 }
 
-// Adds the split and the ramps to the plan's mask, which holds the main segment.
-void planStepSegments(const SourceStepRecord& record, const StepValues& values,
-                      const RampSettings& settings, PreparedRecords& records,
-                      DerivedValues& derived, StepPlan& plan, const ErrorSink& raise) {
-    std::int16_t& writeMask = plan.writeMask;
+// The durations of a step's target steps and which of them it writes.
+struct Timing {
+    StepPlan plan;
+    std::int16_t clampedTenths = 0;  // the whole step's duration, clamped
+    std::int16_t rampTenths = 0;
+    bool qualifies = false;  // long enough for ramps, and ramps switched on
+};
+
+Timing planTiming(const SourceStepRecord& record, std::int16_t rampTime, const ErrorSink& raise) {
     const ParsedDuration parsed =
         parseDuration(std::string_view(record.duration.data(), record.duration.size()));
     if (parsed.missingColon) raise(kInvalidCall);
     for (int i = 0; i < parsed.overflows; ++i)
         raise(kOverflow);
 
-    std::int16_t durationTenths = parsed.tenths;
-    if (durationTenths > 12000) durationTenths = 12000;
-    if (durationTenths < 5) durationTenths = 5;
-    const std::int16_t clampedTenths = durationTenths;
-
+    Timing timing;
+    std::int16_t& writeMask = timing.plan.writeMask;
+    std::int16_t durationTenths = std::clamp<std::int16_t>(parsed.tenths, 5, 12000);
+    timing.clampedTenths = durationTenths;
     const bool split = durationTenths > 6000;
     if (split) {
         durationTenths = halfToEven(durationTenths, 2);
         writeMask += 4;
+    }
+    std::int16_t secondHalfTenths = durationTenths;
+
+    timing.qualifies = rampTime != 0 && durationTenths >= 40;
+    if (timing.qualifies) {
+        timing.rampTenths =
+            durationTenths < 4 * rampTime ? halfToEven(durationTenths, 4) : rampTime;
+        if (record.channelFlags & (0x08 | 0x20)) {
+            writeMask += 1;
+            durationTenths -= timing.rampTenths;
+        }
+        if (record.channelFlags & (0x04 | 0x10)) {
+            writeMask += 8;
+            (split ? secondHalfTenths : durationTenths) -= timing.rampTenths;
+        }
+    }
+    timing.plan.tenths = {timing.rampTenths, durationTenths, secondHalfTenths, timing.rampTenths};
+    return timing;
+}
+
+// The midpoint of a split step, and the values at the inner ends of its ramps.
+void deriveValues(const Timing& timing, const StepValues& values, bool softRamping,
+                  DerivedValues& derived, const ErrorSink& raise) {
+    if (timing.plan.writes(SlotRole::SecondHalf)) {
         for (int p = 0; p < kPairCount; ++p) {
             deriveValue(derived.midpoint[p], values.pairs[p], perPart(values.pairs[p], 2), 1,
                         Pair(p), raise);
         }
     }
-    std::int16_t secondHalfTenths = durationTenths;
-
-    const bool qualifies = settings.rampTime != 0 && durationTenths >= 40;
-    const bool wantsSoftOn = (record.channelFlags & (0x08 | 0x20)) != 0;
-    const bool wantsSoftOff = (record.channelFlags & (0x04 | 0x10)) != 0;
-    const bool softOn = qualifies && wantsSoftOn;
-    const bool softOff = qualifies && wantsSoftOff;
-    if (qualifies) {
-        const std::int16_t rampTenths = durationTenths < 4 * settings.rampTime
-                                            ? halfToEven(durationTenths, 4)
-                                            : settings.rampTime;
-        setDuration(records[0], rampTenths);
-        setDuration(records[3], rampTenths);
-        plan.tenths[0] = plan.tenths[3] = rampTenths;
-        if (softOn) {
-            writeMask += 1;
-            durationTenths -= rampTenths;
-        }
-        if (softOff) {
-            writeMask += 8;
-            (split ? secondHalfTenths : durationTenths) -= rampTenths;
-        }
-        for (int p = 0; p < kPairCount; ++p) {
-            const ValuePair& pair = values.pairs[p];
-            if (settings.softRamping) {
-                // Both ramp values lie on the line over the whole step, also when it is split.
-                const double perTenth = perPart(pair, clampedTenths);
-                deriveValue(derived.softOn[p], pair, perTenth, rampTenths, Pair(p), raise);
-                deriveValue(derived.softOff[p], pair, perTenth, clampedTenths - rampTenths, Pair(p),
-                            raise);
-            } else {
-                derived.softOn[p] = pair.start;
-                derived.softOff[p] = pair.end;
-            }
+    if (!timing.qualifies) return;
+    const std::int16_t whole = timing.clampedTenths;
+    for (int p = 0; p < kPairCount; ++p) {
+        const ValuePair& pair = values.pairs[p];
+        if (softRamping) {
+            // Both ramp values lie on the line over the whole step, also when it is split.
+            const double perTenth = perPart(pair, whole);
+            deriveValue(derived.softOn[p], pair, perTenth, timing.rampTenths, Pair(p), raise);
+            deriveValue(derived.softOff[p], pair, perTenth, whole - timing.rampTenths, Pair(p),
+                        raise);
+        } else {
+            derived.softOn[p] = pair.start;
+            derived.softOff[p] = pair.end;
         }
     }
-    setDuration(records[2], secondHalfTenths);
-    setDuration(records[1], durationTenths);
-    plan.tenths[1] = durationTenths;
-    plan.tenths[2] = secondHalfTenths;
+}
+
+// Fills the prepared records of the slots a step writes: durations, values and tone levels.
+void placeValues(std::uint8_t channelFlags, const Timing& timing, const StepValues& values,
+                 const DerivedValues& derived, PreparedRecords& records, const ErrorSink& raise) {
+    const StepPlan& plan = timing.plan;
+    if (timing.qualifies) {
+        setDuration(records[0], timing.rampTenths);
+        setDuration(records[3], timing.rampTenths);
+    }
+    setDuration(records[2], plan.tenths[2]);
+    setDuration(records[1], plan.tenths[1]);
 
     std::array<float, kPairCount> starts{};
     std::array<float, kPairCount> ends{};
@@ -144,12 +159,15 @@ void planStepSegments(const SourceStepRecord& record, const StepValues& values,
         starts[p] = values.pairs[p].start;
         ends[p] = values.pairs[p].end;
     }
+    const bool softOn = plan.writes(SlotRole::SoftOn);
+    const bool split = plan.writes(SlotRole::SecondHalf);
+    const bool softOff = plan.writes(SlotRole::SoftOff);
     if (softOn) {
         auto rampStarts = starts;
-        if (record.channelFlags & 0x20) rampStarts[kLevel1] = rampStarts[kLevel2] = 0;
+        if (channelFlags & 0x20) rampStarts[kLevel1] = rampStarts[kLevel2] = 0;
         storeValues(records[0], End::Start, rampStarts, raise);
         storeValues(records[0], End::Finish, derived.softOn, raise);
-        const std::uint8_t toneStart = (record.channelFlags & 0x08) ? 0 : 255;
+        const std::uint8_t toneStart = (channelFlags & 0x08) ? 0 : 255;
         records[0].toneLevel[0] = records[0].toneLevel[1] = toneStart;
     }
     storeValues(records[1], End::Start, softOn ? derived.softOn : starts, raise);
@@ -164,10 +182,10 @@ void planStepSegments(const SourceStepRecord& record, const StepValues& values,
     }
     if (softOff) {
         auto rampEnds = ends;
-        if (record.channelFlags & 0x10) rampEnds[kLevel1] = rampEnds[kLevel2] = 0;
+        if (channelFlags & 0x10) rampEnds[kLevel1] = rampEnds[kLevel2] = 0;
         storeValues(records[3], End::Start, derived.softOff, raise);
         storeValues(records[3], End::Finish, rampEnds, raise);
-        const std::uint8_t toneEnd = (record.channelFlags & 0x04) ? 0 : 255;
+        const std::uint8_t toneEnd = (channelFlags & 0x04) ? 0 : 255;
         records[3].toneLevel[2] = records[3].toneLevel[3] = toneEnd;
     }
 }
@@ -192,10 +210,11 @@ StepPlanner::StepPlanner(const RampSettings& settings, ErrorSink raise)
 }
 
 StepPlan StepPlanner::plan(const SourceStepRecord& record) {
-    StepPlan plan;
     translateStep(record, m_records, m_values, m_raise);
-    planStepSegments(record, m_values, m_settings, m_records, m_derived, plan, m_raise);
-    return plan;
+    const Timing timing = planTiming(record, m_settings.rampTime, m_raise);
+    deriveValues(timing, m_values, m_settings.softRamping, m_derived, m_raise);
+    placeValues(record.channelFlags, timing, m_values, m_derived, m_records, m_raise);
+    return timing.plan;
 }
 
 int writeStepSegments(const PreparedRecords& records, const StepPlan& plan, int& nextStepNumber,
