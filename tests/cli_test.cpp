@@ -60,13 +60,6 @@ void writeLibrary(const TempDir& dir) {
               kRussian + ".ZS2\r\n" + kLegacy + ".ZS2\r\nGone " + kLegacy + ".ZS2");
 }
 
-// `text` with "@" for the library's folder and "/" for the system's separator.
-std::string expand(std::string text, const TempDir& dir) {
-    for (std::size_t at; (at = text.find('@')) != std::string::npos;)
-        text.replace(at, 1, fromPath(dir.path()) + "/");
-    return fromPath(toPath(text).make_preferred());
-}
-
 // What scripts see of each run: the exit status, a line on standard output for each session (its
 // target written, with the settings given, or only named with --dry-run), the problems on
 // standard error.
@@ -155,8 +148,8 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
             out.replace(at, 1, row.args[0] == "--dry-run" ? "" : " (1 steps)");
         const std::string args = ::testing::PrintToString(row.args);
         EXPECT_EQ(run.status, row.status) << args;
-        EXPECT_EQ(run.out, expand(out, dir)) << args;
-        EXPECT_EQ(run.err, expand(row.err, dir)) << args;
+        EXPECT_EQ(run.out, dir.expand(out)) << args;
+        EXPECT_EQ(run.err, dir.expand(row.err)) << args;
         // Each target named is written from its source with the settings given, or not at all.
         std::istringstream lines(run.out);
         for (std::string line; std::getline(lines, line);) {

@@ -40,19 +40,20 @@ class Driver : public ::testing::Test {
     ScriptedHost host;
 };
 
+// Through the open dialog, and as albums, folders, drops and z2o-convert do it: a path handed
+// over, no dialog, no pending events, and the outcome tells all that the front ends show.
 TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
-    const std::string source = dir / "Alpha.ZS2";
-    writeBytes(source, samples::buildSession(kTwoSteps));
-    host.picks.push_back(source);
+    writeBytes(dir / "Alpha.ZS2", samples::buildSession(kTwoSteps));
+    host.picks.push_back(dir / "Alpha.ZS2");
     const SessionOutcome outcome = runSessionConversion(state, host);
     EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted);
     EXPECT_EQ(outcome.targetPath, dir / "Alpha.OSw");
     EXPECT_EQ(outcome.steps, 5);  // 2 (soft-on) + 3 (split, soft-off)
+    EXPECT_EQ(outcome.playingTenths, 300 + 7200);
     EXPECT_EQ(readBytes(dir / "Alpha.OSw"), expected(kTwoSteps));
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"Alpha.OSw", "Alpha.ZS2"}));
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(state.lastFolder, dir.path().string());
-
     ASSERT_EQ(host.dialogs.size(), 1U);
     const OpenDialogSettings& dialog = host.dialogs[0];
     EXPECT_EQ(dialog.filter, "Zendrel Session (*.ZS2)|*.ZS2");
@@ -62,6 +63,13 @@ TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
     EXPECT_TRUE(dialog.cancelError);
     // No folder remembered yet: the dialog starts in the program's folder.
     EXPECT_EQ(dialog.initDir, host.programFolderPath);
+    EXPECT_EQ(host.eventsCalls, 1);
+
+    const SessionOutcome given = convert(dir / "Alpha.ZS2");
+    EXPECT_EQ(given.sourcePath, dir / "Alpha.ZS2");
+    EXPECT_EQ(given.playingTenths, outcome.playingTenths);
+    EXPECT_EQ(given.answer, 0);
+    EXPECT_EQ(host.dialogs.size(), 1U);
     EXPECT_EQ(host.eventsCalls, 1);
 }
 
@@ -124,38 +132,6 @@ TEST_F(Driver, CancelReadsAndWritesNothing) {
     EXPECT_TRUE(dir.names().empty());
 }
 
-TEST_F(Driver, SourcesByLength) {
-    struct Row {
-        std::size_t bytes;
-        bool accepted;
-    };
-    for (const Row row :
-         {Row{0, true}, Row{44, false}, Row{45, true}, Row{46, false}, Row{90, true}}) {
-        TempDir here;
-        // All-zero records hold no step: any accepted length gives an empty target.
-        writeBytes(here / "S.ZS2", std::vector<std::uint8_t>(row.bytes, 0));
-        host.messages.clear();
-        host.answers = {kAnswerCancel};
-        const SessionOutcome outcome = convert(here / "S.ZS2");
-        if (row.accepted) {
-            EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted) << row.bytes;
-            EXPECT_TRUE(readBytes(here / "S.OSw").empty());
-            EXPECT_TRUE(host.messages.empty());
-        } else {
-            EXPECT_EQ(outcome.status, SessionOutcome::Status::Rejected) << row.bytes;
-            EXPECT_EQ(here.names(), std::vector<std::string>{"S.ZS2"});
-            ASSERT_EQ(host.messages.size(), 1U);
-            const Message& m = host.messages[0];
-            EXPECT_EQ(m.text(),
-                      "Data in ...\r\n" + (here / "S.ZS2") +
-                          "\r\nisn't compatible with current spec.s.\r\n'Open File' aborted");
-            EXPECT_EQ(m.buttons, Buttons::OkCancel);
-            EXPECT_EQ(m.title, "");
-            EXPECT_EQ(outcome.answer, kAnswerCancel);
-        }
-    }
-}
-
 TEST_F(Driver, TargetNames) {
     const std::pair<const char*, const char*> posix[] = {
         {"/s/Alpha.ZS2", "/s/Alpha.OSw"},
@@ -175,7 +151,12 @@ TEST_F(Driver, TargetNames) {
         EXPECT_EQ(targetPathFor(source, "\\/"), target);
 }
 
-TEST_F(Driver, SourcesThatCannotBeReadAreReportedOnceAndWriteNothing) {
+// What cannot be converted is reported once, with the file it concerns, and writes nothing; a
+// length that is not a whole number of records asks whether to go on. Lengths of whole records
+// convert, here to an empty target (all-zero records hold no step).
+TEST_F(Driver, SourcesThatCannotBeConverted) {
+    for (const std::size_t bytes : {0, 44, 45, 46, 90})
+        writeBytes(dir / ("L" + std::to_string(bytes) + ".ZS2"), std::vector<std::uint8_t>(bytes));
     fs::create_directories(dir.path() / "Folder.ZS2");
     writeBytes(dir / "Big.ZS2", std::vector<std::uint8_t>(32768 * kSourceRecordSize, 0));
     writeBytes(dir / "Big.OSw", {1, 2, 3});
@@ -184,43 +165,58 @@ TEST_F(Driver, SourcesThatCannotBeReadAreReportedOnceAndWriteNothing) {
     writeBytes(dir / "Many.ZS2",
                samples::buildSession("step duration=20:00.0 channel=0x3C repeat=8192\n"));
     writeBytes(dir / "Many.OSw", {4, 5, 6});
-    struct Row {
-        std::string source;
-        const char* text;  // what the message says
-        std::string path;  // named in the message
-    };
-    const Row rows[] = {
-        {dir / "Missing.ZS2", "File not found", dir / "Missing.ZS2"},
-        {dir / "NoFolder/A.ZS2", "Path not found", dir / "NoFolder/A.ZS2"},
-        {dir / "Same.OSw/A.ZS2", "Path not found", dir / "Same.OSw/A.ZS2"},  // a file, not a folder
-        {dir / "Folder.ZS2", "Path/File access error", dir / "Folder.ZS2"},
-        {dir / "Big.ZS2", "Overflow", dir / "Big.ZS2"},
-        {dir / "Many.ZS2", "Overflow", dir / "Many.ZS2"},
-        {dir / "Same.OSw", "Path/File access error", dir / "Same.OSw"},
+    const std::string incompatible =
+        "Data in ...\r\n@\r\nisn't compatible with current spec.s.\r\n"
+        "'Open File' aborted";
+    using Status = SessionOutcome::Status;
+    const std::tuple<std::string, Status, std::string> rows[] = {
+        {"L0.ZS2", Status::Converted, ""},
+        {"L45.ZS2", Status::Converted, ""},
+        {"L90.ZS2", Status::Converted, ""},
+        {"L44.ZS2", Status::Rejected, incompatible},
+        {"L46.ZS2", Status::Rejected, incompatible},
+        {"Missing.ZS2", Status::Failed, "File not found\r\n@"},
+        {"NoFolder/A.ZS2", Status::Failed, "Path not found\r\n@"},
+        {"Same.OSw/A.ZS2", Status::Failed, "Path not found\r\n@"},  // a file, not a folder
+        {"Folder.ZS2", Status::Failed, "Path/File access error\r\n@"},
+        {"Big.ZS2", Status::Failed, "Overflow\r\n@"},
+        {"Many.ZS2", Status::Failed, "Overflow\r\n@"},
+        {"Same.OSw", Status::Failed, "Path/File access error\r\n@"},
 #ifdef __linux__
         // Windows (Wine at least) answers a name too long with "not found".
-        {dir / (std::string(300, 'n') + ".ZS2"), "Bad file name or number",
-         dir / (std::string(300, 'n') + ".ZS2")},
+        {std::string(300, 'n') + ".ZS2", Status::Failed, "Bad file name or number\r\n@"},
         // Longer than the size it reports: the source is not what it was when opened.
-        {dir / "Grows.ZS2", "Device I/O error", dir / "Grows.ZS2"},
+        {"Grows.ZS2", Status::Failed, "Device I/O error\r\n@"},
 #endif
     };
 #ifdef __linux__
     fs::create_symlink("/proc/version", dir.path() / "Grows.ZS2");
 #endif
-    const auto before = dir.names();
     for (const FileFaultHook hook : {FileFaultHook{}, noUnnamedFiles}) {
         setFileFaultHook(hook);
-        for (const Row& row : rows) {
+        for (const auto& [name, status, text] : rows) {
+            const auto before = dir.names();
             host.messages.clear();
-            const SessionOutcome outcome = convert(row.source);
-            EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed) << row.source;
-            ASSERT_EQ(host.messages.size(), 1U) << row.source;
-            EXPECT_EQ(host.messages[0].text(), row.text + ("\r\n" + row.path));
-            EXPECT_EQ(host.messages[0].buttons, Buttons::Ok);
-            ASSERT_TRUE(outcome.runError) << row.source;
-            EXPECT_EQ(outcome.runError->description, row.text);
-            EXPECT_EQ(dir.names(), before) << row.source;
+            host.answers = {kAnswerCancel};
+            const SessionOutcome outcome = convert(dir / name);
+            EXPECT_EQ(outcome.status, status) << name;
+            if (status == Status::Converted) {
+                EXPECT_TRUE(readBytes(targetPathFor(dir / name)).empty());
+                EXPECT_TRUE(host.messages.empty());
+                fs::remove(toPath(targetPathFor(dir / name)));
+                continue;
+            }
+            EXPECT_EQ(dir.names(), before) << name;
+            ASSERT_EQ(host.messages.size(), 1U) << name;
+            const Message& message = host.messages[0];
+            EXPECT_EQ(message.text(), text.substr(0, text.find('@')) + (dir / name) +
+                                          text.substr(text.find('@') + 1));
+            EXPECT_EQ(message.buttons,
+                      status == Status::Rejected ? Buttons::OkCancel : Buttons::Ok);
+            EXPECT_EQ(message.title, "");
+            EXPECT_EQ(outcome.answer, status == Status::Rejected ? kAnswerCancel : kAnswerOk);
+            EXPECT_EQ(outcome.runError ? outcome.runError->description + "\r\n@" : incompatible,
+                      text);
         }
     }
     setFileFaultHook(nullptr);
@@ -252,20 +248,6 @@ TEST_F(Driver, EachDistinctStepErrorIsShownOnceAndCounted) {
         }
         EXPECT_EQ(outcome.errorCount(), 6);
     }
-}
-
-// Albums, folders, drops and z2o-convert hand over a path: no dialog, no program state, and the
-// outcome tells all that the front ends show.
-TEST_F(Driver, AGivenPathConvertsWithoutADialog) {
-    writeBytes(dir / "A.ZS2", samples::buildSession(kTwoSteps));
-    const SessionOutcome outcome = convertSessionFile(dir / "A.ZS2", {}, host);
-    EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted);
-    EXPECT_EQ(outcome.sourcePath, dir / "A.ZS2");
-    EXPECT_TRUE(host.dialogs.empty());
-    EXPECT_EQ(host.eventsCalls, 0);
-    EXPECT_EQ(outcome.answer, 0);
-    EXPECT_EQ(outcome.playingTenths, playingTenths(decodeTargetSession(readBytes(dir / "A.OSw"))));
-    EXPECT_EQ(outcome.playingTenths, 300 + 7200);
 }
 
 }  // namespace

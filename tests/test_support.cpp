@@ -44,6 +44,12 @@ std::string TempDir::operator/(const std::string& name) const {
     return fromPath((m_path / toPath(name)).make_preferred());
 }
 
+std::string TempDir::expand(std::string text) const {
+    for (std::size_t at; (at = text.find('@')) != std::string::npos;)
+        text.replace(at, 1, fromPath(m_path) + "/");
+    return fromPath(toPath(text).make_preferred());
+}
+
 std::vector<std::string> TempDir::names() const {
     return namesIn(m_path);
 }
