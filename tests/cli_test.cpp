@@ -67,77 +67,64 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
     struct Row {
         std::vector<std::string> args;
         int status;
-        std::string out;
-        std::string err = {};
-        RampSettings ramp = {};
+        std::string out, err;
+        RampSettings ramp;
+    };
+    const auto row = [](std::vector<std::string> args, int status, std::string out,
+                        std::string err = {}, RampSettings ramp = {}) {
+        return Row{std::move(args), status, std::move(out), std::move(err), ramp};
     };
     const std::string notFound =
         "z2o-convert: @Gone.ZS2: could not be found\n"
         "z2o-convert: @None/C.ZS2: could not be found\n";
-    const std::string odd =
-        "z2o-convert: Odd.ZS2: Invalid procedure call or argument (3 times)\n"
-        "z2o-convert: Odd.ZS2: Overflow\n";
     const std::string walk =
-        "lib/B.ZS2 -> lib/B.OSw#\nlib/a.zs2 -> lib/a.OSw#\n"
-        "lib/link.ZS2 -> lib/link.OSw#\n";
+        "lib/B.ZS2 -> lib/B.OSw#\nlib/a.zs2 -> lib/a.OSw#\nlib/link.ZS2 -> lib/link.OSw#\n";
     const std::string c = "lib/sub/c.Zs2 -> lib/sub/c.OSw#\n";
+    const std::string data = ": Data in ... @";
+    const std::string incompatible = " isn't compatible with current spec.s. 'Open File' aborted\n";
     const std::string bad =
-        "z2o-convert: lib/sub/bad.ZS2: Data in ... lib/sub/bad.ZS2 isn't "
-        "compatible with current spec.s. 'Open File' aborted\n";
+        "z2o-convert: lib/sub/bad.ZS2: Data in ... lib/sub/bad.ZS2" + incompatible;
     const std::string legacy = nameAsUtf8(kLegacy + ".ZS2");
     const Row rows[] = {
-        {{"A.ZS2", "B c.ZS2", "S.ZS2"},
-         0,
-         "A.ZS2 -> A.OSw (4 steps)\nB c.ZS2 -> B c.OSw (2 steps)\nS.ZS2 -> S.OSw (3 steps)\n"},
-        {{"--ramp-time", "0", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (1 steps)\n", "", {0, true}},
-        {{"--ramp-time=8", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (3 steps)\n", "", {80, true}},
-        {{"--no-soft-ramping", "--ramp-time", "2", "S.ZS2"},
-         0,
-         "S.ZS2 -> S.OSw (3 steps)\n",
-         "",
-         {20, false}},
-        // Each distinct error of a session's steps once, with how often it came; they alone
-        // make the exit status 1.
-        {{"Odd.ZS2"}, 1, "Odd.ZS2 -> Odd.OSw (5 steps)\n", odd},
-        {{"Missing.ZS2", "Short.ZS2", "A.ZS2"},
-         1,
-         "A.ZS2 -> A.OSw (4 steps)\n",
-         "z2o-convert: Missing.ZS2: File not found @Missing.ZS2\nz2o-convert: Short.ZS2: Data in "
-         "... @Short.ZS2 isn't compatible with current spec.s. 'Open File' aborted\n"},
-        {{"--dry-run", "A.ZS2", "Missing.ZS2"},
-         1,
-         "A.ZS2 -> A.OSw\n",
-         "z2o-convert: Missing.ZS2: File not found @Missing.ZS2\n"},
+        row({"A.ZS2", "B c.ZS2", "S.ZS2"}, 0,
+            "A.ZS2 -> A.OSw (4 steps)\nB c.ZS2 -> B c.OSw (2 steps)\nS.ZS2 -> S.OSw (3 steps)\n"),
+        row({"--ramp-time", "0", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (1 steps)\n", "", {0, true}),
+        row({"--ramp-time=8", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (3 steps)\n", "", {80, true}),
+        row({"--no-soft-ramping", "--ramp-time", "2", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (3 steps)\n", "",
+            {20, false}),
+        // Each distinct error of a session's steps once, with how often it came; they alone make
+        // the exit status 1.
+        row({"Odd.ZS2"}, 1, "Odd.ZS2 -> Odd.OSw (5 steps)\n",
+            "z2o-convert: Odd.ZS2: Invalid procedure call or argument (3 times)\n"
+            "z2o-convert: Odd.ZS2: Overflow\n"),
+        row({"Missing.ZS2", "Short.ZS2", "A.ZS2"}, 1, "A.ZS2 -> A.OSw (4 steps)\n",
+            "z2o-convert: Missing.ZS2: File not found @Missing.ZS2\nz2o-convert: Short.ZS2" + data +
+                "Short.ZS2" + incompatible),
+        row({"--dry-run", "A.ZS2", "Missing.ZS2"}, 1, "A.ZS2 -> A.OSw\n",
+            "z2o-convert: Missing.ZS2: File not found @Missing.ZS2\n"),
         // An empty argument, and anything after "--", names a file.
-        {{"", "--", "-x.ZS2"},
-         1,
-         "",
-         "z2o-convert: : File not found\nz2o-convert: -x.ZS2: File not found @-x.ZS2\n"},
-        {{"--dry-run", "--album", "Relax.ZA2"},
-         1,
-         "@A.ZS2 -> @A.OSw\n@Deep/B.ZS2 -> @Deep/B.OSw\n",
-         notFound},
-        {{"--album", "Relax.ZA2", "A.ZS2"},
-         1,
-         "@A.ZS2 -> @A.OSw (4 steps)\n@Deep/B.ZS2 -> @Deep/B.OSw (1 steps)\n"
-         "Relax.ZA2: 2 converted, 2 failed\nA.ZS2 -> A.OSw (4 steps)\n",
-         notFound},
-        {{"--album=Good.ZA2"}, 0, "@A.ZS2 -> @A.OSw (4 steps)\nGood.ZA2: 1 converted, 0 failed\n"},
-        {{"--album", "Nowhere.ZA2"},
-         1,
-         "Nowhere.ZA2: 0 converted, 0 failed\n",
-         "z2o-convert: @Nowhere.ZA2: File not found @Nowhere.ZA2\n"},
+        row({"", "--", "-x.ZS2"}, 1, "",
+            "z2o-convert: : File not found\nz2o-convert: -x.ZS2: File not found @-x.ZS2\n"),
+        row({"--dry-run", "--album", "Relax.ZA2"}, 1,
+            "@A.ZS2 -> @A.OSw\n@Deep/B.ZS2 -> @Deep/B.OSw\n", notFound),
+        row({"--album", "Relax.ZA2", "A.ZS2"}, 1,
+            "@A.ZS2 -> @A.OSw (4 steps)\n@Deep/B.ZS2 -> @Deep/B.OSw (1 steps)\n"
+            "Relax.ZA2: 2 converted, 2 failed\nA.ZS2 -> A.OSw (4 steps)\n",
+            notFound),
+        row({"--album=Good.ZA2"}, 0,
+            "@A.ZS2 -> @A.OSw (4 steps)\nGood.ZA2: 1 converted, 0 failed\n"),
+        row({"--album", "Nowhere.ZA2"}, 1, "Nowhere.ZA2: 0 converted, 0 failed\n",
+            "z2o-convert: @Nowhere.ZA2: File not found @Nowhere.ZA2\n"),
         // Folders are walked in byte order of their paths.
-        {{"--dry-run", "lib"}, 0, walk + "lib/sub/bad.ZS2 -> lib/sub/bad.OSw\n" + c},
-        {{"lib"}, 1, walk + c + "lib: 4 converted, 1 failed\n", bad},
-        {{"--quiet", "lib"}, 1, "lib: 4 converted, 1 failed\n", bad},
-        {{kGerman + ".ZS2"}, 0, kGerman + ".ZS2 -> " + kGerman + ".OSw (1 steps)\n"},
+        row({"--dry-run", "lib"}, 0, walk + "lib/sub/bad.ZS2 -> lib/sub/bad.OSw\n" + c),
+        row({"lib"}, 1, walk + c + "lib: 4 converted, 1 failed\n", bad),
+        row({"--quiet", "lib"}, 1, "lib: 4 converted, 1 failed\n", bad),
+        row({kGerman + ".ZS2"}, 0, kGerman + ".ZS2 -> " + kGerman + ".OSw (1 steps)\n"),
         // Windows reads an album line in its ANSI code page; elsewhere its bytes are the name.
-        {{"--album", "Mix.ZA2"},
-         1,
-         "@" + kRussian + ".ZS2 -> @" + kRussian + ".OSw (1 steps)\n@" + legacy + " -> @" +
-             targetPathFor(legacy) + " (1 steps)\nMix.ZA2: 2 converted, 1 failed\n",
-         "z2o-convert: @Gone " + legacy + ": could not be found\n"},
+        row({"--album", "Mix.ZA2"}, 1,
+            "@" + kRussian + ".ZS2 -> @" + kRussian + ".OSw (1 steps)\n@" + legacy + " -> @" +
+                targetPathFor(legacy) + " (1 steps)\nMix.ZA2: 2 converted, 1 failed\n",
+            "z2o-convert: @Gone " + legacy + ": could not be found\n"),
     };
     for (const Row& row : rows) {
         TempDir dir;
