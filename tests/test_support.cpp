@@ -41,7 +41,7 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::operator/(const std::string& name) const {
-    return fromPath((m_path / toPath(name)).make_preferred());
+    return expand("@" + name);
 }
 
 std::string TempDir::expand(std::string text) const {
