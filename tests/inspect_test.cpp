@@ -64,9 +64,9 @@ std::vector<std::uint8_t> randomRecords(bool target) {
 }
 
 // Steps and no steps; a text that CSV must quote and JSON escape, in a file whose name CSV must
-// quote; odd floats; a session of over an hour; random records. The kind changes from file to
-// file, and two of a kind follow each other. Regenerate only for a deliberate change of output:
-// Z2O_WRITE_GOLDEN=1 rewrites the files.
+// quote; odd floats; a session of over an hour, its name beyond ASCII; random records. The kind
+// changes from file to file, and two of a kind follow each other. Regenerate only for a deliberate
+// change of output: Z2O_WRITE_GOLDEN=1 rewrites the files.
 TEST(Inspect, EachFormatIsTheCheckedOne) {
     TempDir dir;
     writeBytes(dir / "S.zs2", samples::buildSession("step channel=0x28 duration=_5:00.0\n"
@@ -80,12 +80,12 @@ TEST(Inspect, EachFormatIsTheCheckedOne) {
     writeBytes(dir / "T,1.OSW", bytesOf(odd));
     const auto longSession = samples::buildSession(
         "step duration=20:00.0 channel=0x08 repeat=3\nstep duration=2:12.3\n");
-    writeBytes(dir / "L.OSw", convertSession(longSession, {}, [](int) {}).target);
+    writeBytes(dir / "L\xC3\xA4nger.OSw", convertSession(longSession, {}, [](int) {}).target);
     writeBytes(dir / "R.ZS2", randomRecords(false));
     writeBytes(dir / "R.OSw", randomRecords(true));
     for (const std::string format : {"table", "csv", "json"}) {
-        const ProgramRun run =
-            inspect(dir, {"--format=" + format, "S.zs2", "T,1.OSW", "L.OSw", "R.ZS2", "R.OSw"});
+        const ProgramRun run = inspect(
+            dir, {"--format=" + format, "S.zs2", "T,1.OSW", "L\xC3\xA4nger.OSw", "R.ZS2", "R.OSw"});
         EXPECT_EQ(run.status, 0) << run.err;
         const std::string golden = Z2O_GOLDEN_DIR "/inspect." + format;
         if (std::getenv("Z2O_WRITE_GOLDEN")) writeText(golden, run.out);

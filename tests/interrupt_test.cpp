@@ -181,13 +181,9 @@ TEST(Disks, FullAndReadOnly) {
         fromPath(dir.path()));
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "1\n1\nBig.OSw\nBig.ZS2\nNew.ZS2\nSmall.OSw\nSmall.ZS2\n");
-    std::string messages;
-    for (const auto& [name, error] : {std::pair{"Big", "Disk full"},
-                                      {"Small", "Permission denied"},
-                                      {"New", "Permission denied"}})
-        messages += "z2o-convert: d/" + std::string(name) + ".ZS2: " + error + " " +
-                    (dir / ("d/" + std::string(name) + ".OSw")) + "\n";
-    EXPECT_EQ(run.err, messages);
+    EXPECT_EQ(run.err, dir.expand("z2o-convert: d/Big.ZS2: Disk full @d/Big.OSw\n"
+                                  "z2o-convert: d/Small.ZS2: Permission denied @d/Small.OSw\n"
+                                  "z2o-convert: d/New.ZS2: Permission denied @d/New.OSw\n"));
 }
 
 // Where /proc is missing, a target goes by a named temporary file.
