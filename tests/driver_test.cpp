@@ -71,6 +71,7 @@ TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
     EXPECT_EQ(given.answer, 0);
     EXPECT_EQ(host.dialogs.size(), 1U);
     EXPECT_EQ(host.eventsCalls, 1);
+    EXPECT_EQ(host.done, std::vector(2, SessionOutcome::Status::Converted));
 }
 
 // A new target gets the read and write bits that the umask leaves; a replaced one keeps its own.
@@ -130,6 +131,8 @@ TEST_F(Driver, CancelReadsAndWritesNothing) {
     }
     EXPECT_TRUE(host.messages.empty());
     EXPECT_TRUE(dir.names().empty());
+    EXPECT_EQ(host.done,
+              (std::vector{SessionOutcome::Status::Cancelled, SessionOutcome::Status::Cancelled}));
 }
 
 TEST_F(Driver, TargetNames) {
@@ -200,6 +203,7 @@ TEST_F(Driver, SourcesThatCannotBeConverted) {
             host.answers = {kAnswerCancel};
             const SessionOutcome outcome = convert(dir / name);
             EXPECT_EQ(outcome.status, status) << name;
+            EXPECT_EQ(host.done.back(), status) << name;
             if (status == Status::Converted) {
                 EXPECT_TRUE(readBytes(targetPathFor(dir / name)).empty());
                 EXPECT_TRUE(host.messages.empty());

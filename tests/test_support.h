@@ -65,6 +65,7 @@ class ScriptedHost : public Host {
     bool processEvents() override;
     std::string programFolder() override { return programFolderPath; }
     void albumProgress(int index, int count, const std::string& path) override;
+    void sessionDone(const SessionOutcome& outcome) override { done.push_back(outcome.status); }
 
     // The next dialog picks this path; nothing queued means Cancel.
     std::deque<std::string> picks;
@@ -81,6 +82,7 @@ class ScriptedHost : public Host {
     std::vector<OpenDialogSettings> dialogs;
     std::vector<Message> messages;
     std::vector<std::string> progress;
+    std::vector<SessionOutcome::Status> done;  // each session conversion as it ends
     int eventsCalls = 0;
 };
 
