@@ -24,9 +24,9 @@ const char* kTwoSteps =
 
 // Of the two ways of making a target, an unnamed file and a named temporary one, the second, as
 // where the file system has no unnamed files.
-int noUnnamedFiles(const char* operation, const std::string&) {
+const FileFaultHook noUnnamedFiles = [](const char* operation, const std::string&) {
     return std::string(operation) == "unnamed" ? EOPNOTSUPP : 0;
-}
+};
 
 class Driver : public ::testing::Test {
   protected:
@@ -84,7 +84,7 @@ TEST_F(Driver, TargetPermissions) {
     const mode_t umaskBefore = umask(027);
     writeBytes(dir / "A.ZS2", samples::buildSession("step\n"));
     const P kept = P::owner_read | P::owner_write | P::others_write;
-    for (const FileFaultHook hook : {FileFaultHook{}, noUnnamedFiles}) {
+    for (const FileFaultHook& hook : {FileFaultHook{}, noUnnamedFiles}) {
         setFileFaultHook(hook);
         fs::remove(dir.path() / "A.OSw");
         convert(dir / "A.ZS2");
@@ -105,7 +105,7 @@ TEST_F(Driver, TargetPermissions) {
 // the old target stays and nothing is left beside it.
 TEST_F(Driver, EndingTheProgramMidFileKeepsTheOldTarget) {
     writeBytes(dir / "L.ZS2", samples::buildSession("step repeat=1500\n"));  // two parts
-    for (const FileFaultHook hook : {FileFaultHook{}, noUnnamedFiles}) {
+    for (const FileFaultHook& hook : {FileFaultHook{}, noUnnamedFiles}) {
         setFileFaultHook(hook);
         writeBytes(dir / "L.OSw", {1, 2, 3});
         host.eventsCalls = 0;
@@ -195,7 +195,7 @@ TEST_F(Driver, SourcesThatCannotBeConverted) {
 #ifdef __linux__
     fs::create_symlink("/proc/version", dir.path() / "Grows.ZS2");
 #endif
-    for (const FileFaultHook hook : {FileFaultHook{}, noUnnamedFiles}) {
+    for (const FileFaultHook& hook : {FileFaultHook{}, noUnnamedFiles}) {
         setFileFaultHook(hook);
         for (const auto& [name, status, text] : rows) {
             const auto before = dir.names();

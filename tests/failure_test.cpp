@@ -20,24 +20,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* g_faultOperation = nullptr;
-int g_faultError = 0;
-bool g_named = false;  // as where the file system has no unnamed files: a named temporary target
-std::vector<std::string> g_namesAtSync;  // the target's folder as the new target is synced
-
-int injectFault(const char* operation, const std::string& path) {
-    const std::string name = operation;
-    if (name == "sync") {
-        try {
-            g_namesAtSync = testing::namesIn(toPath(path).parent_path());
-        } catch (const fs::filesystem_error&) {
-            g_namesAtSync.clear();  // a folder the user may enter but not list
-        }
-    }
-    if (name == "unnamed" && g_named) return EOPNOTSUPP;
-    return g_faultOperation && name == g_faultOperation ? g_faultError : 0;
-}
-
 const std::vector<std::uint8_t> kOldTarget(777, 0x5A);
 #ifdef __linux__
 constexpr bool kUnnamedFiles = true;
@@ -50,14 +32,20 @@ class Failures : public ::testing::Test {
     Failures() {
         writeBytes(dir / "A.ZS2", samples::buildSession("step channel=0x3C\nstep\n"));
         writeBytes(dir / "A.OSw", kOldTarget);
-        setFileFaultHook(injectFault);
+        setFileFaultHook([this](const char* operation, const std::string& path) {
+            if (operation == std::string("sync")) {
+                try {
+                    namesAtSync = testing::namesIn(toPath(path).parent_path());
+                } catch (const fs::filesystem_error&) {
+                    namesAtSync.clear();  // a folder the user may enter but not list
+                }
+            }
+            if (operation == std::string("unnamed") && named) return EOPNOTSUPP;
+            return operation == fault ? faultError : 0;
+        });
         host.onMessage = [this](const Message&) { namesAtMessage = dir.names(); };
     }
-    ~Failures() override {
-        setFileFaultHook(nullptr);
-        g_faultOperation = nullptr;
-        g_named = false;
-    }
+    ~Failures() override { setFileFaultHook(nullptr); }
     SessionOutcome convert(const std::string& path) {
         host.messages.clear();
         host.picks.push_back(path);
@@ -74,6 +62,10 @@ class Failures : public ::testing::Test {
     }
 
     TempDir dir;
+    std::string fault;  // the operation that fails, with `faultError`
+    int faultError = 0;
+    bool named = false;  // as where the file system has no unnamed files: a named temporary target
+    std::vector<std::string> namesAtSync;  // the target's folder as the new target is synced
     std::vector<std::string> namesAtMessage;
     ProgramState state;
     ScriptedHost host;
@@ -95,31 +87,30 @@ TEST_F(Failures, WriteFailuresLeaveTheTargetAsItWas) {
         {"write", EDQUOT, kDiskFull},
 #endif
     };
-    for (const bool named : {false, true}) {
-        g_named = named;
+    for (const bool byName : {false, true}) {
+        named = byName;
         for (const Row& row : rows) {
-            g_faultOperation = row.operation;
-            g_faultError = row.error;
-            const bool reading = std::string(row.operation) == "read";
+            fault = row.operation;
+            faultError = row.error;
+            const bool reading = fault == "read";
             expectRefused(convert(dir / "A.ZS2"), row.number,
                           reading ? dir / "A.ZS2" : dir / "A.OSw");
         }
     }
     // Beside the fixed temporary name, held by another run.
-    g_faultOperation = nullptr;
+    fault.clear();
     fs::create_directories(dir.path() / ".A.OSw.tmp");
     writeBytes(dir / ".A.OSw.tmp/held", kOldTarget);
-    for (const bool named : {false, true}) {
-        g_named = named;
+    for (const bool byName : {false, true}) {
+        named = byName;
         writeBytes(dir / "A.OSw", kOldTarget);
         EXPECT_EQ(convert(dir / "A.ZS2").status, SessionOutcome::Status::Converted);
         EXPECT_NE(readBytes(dir / "A.OSw"), kOldTarget);
         EXPECT_EQ(dir.names(), (std::vector<std::string>{".A.OSw.tmp", "A.OSw", "A.ZS2"}));
         // Until it is complete the new target has no name, or a random hidden one.
-        const bool byName = named || !kUnnamedFiles;
-        ASSERT_EQ(g_namesAtSync.size(), byName ? 4U : 3U);
-        if (byName) {
-            EXPECT_EQ(g_namesAtSync[0].size(), std::string(".A.OSw.0123456789abcdef.tmp").size());
+        ASSERT_EQ(namesAtSync.size(), named || !kUnnamedFiles ? 4U : 3U);
+        if (namesAtSync.size() == 4) {
+            EXPECT_EQ(namesAtSync[0].size(), std::string(".A.OSw.0123456789abcdef.tmp").size());
         }
     }
 }
@@ -209,13 +200,12 @@ TEST_F(Failures, PermissionsOfARealUser) {
 
 // The system itself refuses the final rename (here: the target became a folder meanwhile).
 TEST_F(Failures, ARenameRefusedByTheSystemLeavesNothingBehind) {
-    static std::string s_target;
-    s_target = dir / "A.OSw";
-    setFileFaultHook([](const char* operation, const std::string&) {
-        if (std::string(operation) == "rename") {
-            fs::remove(s_target);
-            fs::create_directories(s_target);
-            writeBytes(s_target + "/inside", kOldTarget);
+    const std::string target = dir / "A.OSw";
+    setFileFaultHook([&target](const char* operation, const std::string&) {
+        if (operation == std::string("rename")) {
+            fs::remove(toPath(target));
+            fs::create_directories(toPath(target));
+            writeBytes(target + "/inside", kOldTarget);
         }
         return 0;
     });
@@ -227,9 +217,9 @@ TEST_F(Failures, ARenameRefusedByTheSystemLeavesNothingBehind) {
 #else
     const std::string why = "Path/File access error";
 #endif
-    EXPECT_EQ(host.messages[0].text(), why + "\r\n" + s_target);
+    EXPECT_EQ(host.messages[0].text(), why + "\r\n" + target);
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
-    EXPECT_EQ(readBytes(s_target + "/inside"), kOldTarget);
+    EXPECT_EQ(readBytes(target + "/inside"), kOldTarget);
 }
 
 }  // namespace

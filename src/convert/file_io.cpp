@@ -311,7 +311,7 @@ bool isFolder(const std::string& path) {
 }
 
 void setFileFaultHook(FileFaultHook hook) {
-    g_faultHook = hook;
+    g_faultHook = std::move(hook);
 }
 
 SourceFile::~SourceFile() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -105,7 +106,7 @@ class TargetFile {
 // Test seam: when set, called before each file operation ("read" opens a source, "create",
 // "unnamed", "write", "sync" and "rename" the temporary target) with its path; a non-zero errno
 // value makes that operation fail with it.
-using FileFaultHook = int (*)(const char* operation, const std::string& path);
+using FileFaultHook = std::function<int(const char* operation, const std::string& path)>;
 void setFileFaultHook(FileFaultHook hook);
 
 }  // namespace z2o
