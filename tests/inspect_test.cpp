@@ -116,6 +116,7 @@ TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
                            "nor in .OSw\n" +
                            "z2o-inspect: Huge.OSw: too large for a session (67108865 bytes)\n" +
                            partial);
+    EXPECT_EQ(inspect(dir, {"P.ZS2"}).status, 1);  // a partial file alone fails too
 }
 
 }  // namespace
