@@ -41,13 +41,15 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::operator/(const std::string& name) const {
-    return expand("@" + name);
+    return fromPath((m_path / toPath(name)).make_preferred());
 }
 
 std::string TempDir::expand(std::string text) const {
-    for (std::size_t at; (at = text.find('@')) != std::string::npos;)
-        text.replace(at, 1, fromPath(m_path) + "/");
-    return fromPath(toPath(text).make_preferred());
+    for (std::size_t at; (at = text.find('@')) != std::string::npos;) {
+        const std::size_t end = std::min(text.find_first_of(" ,\r\n", at), text.size());
+        text.replace(at, end - at, *this / text.substr(at + 1, end - at - 1));
+    }
+    return text;
 }
 
 std::vector<std::string> TempDir::names() const {

@@ -24,7 +24,7 @@ class TempDir {
     const std::filesystem::path& path() const { return m_path; }
     // A UTF-8 path below the folder, with the system's own separators.
     std::string operator/(const std::string& name) const;
-    // `text` with "@" for the folder's path and its separator, and "/" as the system writes it.
+    // `text` with each "@NAME" (up to a blank, a comma or a line end) as `*this / NAME`.
     std::string expand(std::string text) const;
     // The names in the folder, to see that nothing stray was left behind.
     std::vector<std::string> names() const;
