@@ -3,12 +3,15 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <csignal>
+#include <map>
 #include <random>
 #include <set>
 
 #include "app/main_window.h"
 #include "app/qt_host.h"
+#include "app/results_list.h"
 #include "app/session_view.h"
+#include "app/termination_signal.h"
 #include "convert/messages.h"
 #include "convert/session.h"
 #include "session_builder.h"
@@ -52,16 +55,44 @@ struct Fixture {
     QPushButton* button(int index) {
         return window.findChildren<QPushButton*>(QStringLiteral("Command1")).at(index);
     }
-    QTreeWidget* list() { return child<QTreeWidget>("lstResults"); }
+    ResultsList* list() { return child<ResultsList>("lstResults"); }
     QStringList rows() {  // source, target, steps, playing time, outcome
         QStringList seen;
         for (int i = 0; i < list()->topLevelItemCount(); ++i) {
             QStringList cells;
-            for (int column : {0, 2, 3, 4, 5})
+            for (int column : {ResultsList::kSource, ResultsList::kTarget, ResultsList::kSteps,
+                               ResultsList::kPlayingTime, ResultsList::kOutcome})
                 cells << list()->topLevelItem(i)->text(column);
             seen << cells.join(QLatin1Char('|'));
         }
         return seen;
+    }
+    // Selects the row whose source is `name`, as a click would; none for an empty name.
+    void select(const QString& name) {
+        list()->clearSelection();
+        const auto found = list()->findItems(name, Qt::MatchExactly, ResultsList::kSource);
+        if (!found.isEmpty()) list()->setCurrentItem(found.first());
+    }
+    SessionView* view() { return window.findChild<SessionView*>(); }
+    // A ramped step split in two (its pairs on separate channels), then a short plain one.
+    static constexpr const char* kRide =
+        "step duration=12:00.0 start=10,0,30,12,100 end=20,15,10,0,200 channel=0x3C mode=1\n"
+        "step duration=0:03.0 start=5,5,5,5,150 end=5,5,5,5,150\n";
+    // Sessions, an album and a folder of every outcome, dropped in one go.
+    void convertLibrary() {
+        const char* const minute = "step duration=1:00.0\n";
+        session("A.ZS2", minute);
+        session("B.ZS2", "step duration=20:00.0 repeat=6\n");
+        session("Odd.ZS2",
+                "step duration=___30.0\nstep start=10,16,20,0,150\nstep duration=1:00.0\n");
+        session("Ride.ZS2", kRide);
+        file("Bad.ZS2", "abc");
+        file("Relax.ZA2", "B.ZS2\r\nGone.ZS2\r\n");
+        std::filesystem::create_directories(dir / "Lib/Deep");
+        session("Lib/C.ZS2", minute);
+        session("Lib/Deep/d.zs2", minute);
+        session("notes.txt", minute);
+        QVERIFY(drop({"A.ZS2", "Lib", "notes.txt", "Odd.ZS2", "Bad.ZS2", "Ride.ZS2", "Relax.ZA2"}));
     }
     // False when the window refuses the drag.
     bool drop(std::initializer_list<const char*> names, Qt::KeyboardModifiers keys = {}) {
@@ -92,28 +123,48 @@ class WindowTest : public QObject {
     QList<QUrl> openedUrls;
 
   private slots:
-    void menusInOrderWithoutKeys() {
+    void menusInOrderWithAccessKeysAndShortcuts() {
         Fixture f;
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.window));
+        // The captions as they were, with an access key each, and the shortcuts of the
+        // commands that start work.
         QStringList seen;
         for (QAction* top : f.window.menuBar()->actions()) {
             seen << top->menu()->objectName() + QLatin1Char('=') + top->text();
             for (QAction* item : top->menu()->actions()) {
                 seen << item->objectName() + QLatin1Char('=') +
-                            (item->isSeparator() ? QStringLiteral("-") : item->text());
-                QVERIFY(item->shortcut().isEmpty());
+                            (item->isSeparator() ? QStringLiteral("-") : item->text()) +
+                            QLatin1Char(' ') + item->shortcut().toString();
             }
         }
         QCOMPARE(seen,
-                 (QStringList{"mnuFiles=Files", "mnuConProtSes=Convert Zendrel Session",
-                              "mnuConvrtAlbm=Convert Zendrel Album", "mnusep=-", "mnuExit=Exit",
-                              "mnuUtes=Utilities", "mnuSetSoftTime=Set Soft(on/off) ramp time",
-                              "mnuRampSofts=Ramping during Soft(on/off)", "mnuHelp=Help",
-                              "mnuAbout=About z2o"}));
+                 (QStringList{"mnuFiles=&Files", "mnuConProtSes=Convert Zendrel &Session Ctrl+O",
+                              "mnuConvrtAlbm=Convert Zendrel &Album Ctrl+Shift+O", "mnusep=- ",
+                              "mnuExit=E&xit Ctrl+Q", "mnuUtes=&Utilities",
+                              "mnuSetSoftTime=Set Soft(on/off) ramp &time ",
+                              "mnuRampSofts=&Ramping during Soft(on/off) ", "mnuHelp=&Help",
+                              "mnuAbout=&About z2o "}));
+        // The keys reach the menus and the commands.
+        for (const char* menu : {"mnuFiles", "mnuUtes", "mnuHelp"}) {
+            QTest::keyClick(&f.window, QChar(menu[3]).toLatin1(), Qt::AltModifier);
+            QTRY_COMPARE(QApplication::activePopupWidget(), f.child<QMenu>(menu));
+            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+            QTRY_VERIFY(!QApplication::activePopupWidget());
+        }
+        QTest::keyClick(&f.window, Qt::Key_O, Qt::ControlModifier);
+        QTest::keyClick(&f.window, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(f.host.dialogs.size(), std::size_t{2});
+        QCOMPARE(f.host.dialogs[0].filter, std::string("Zendrel Session (*.ZS2)|*.ZS2"));
+        QCOMPARE(f.host.dialogs[1].filter, std::string("Zendrel Album (*.ZA2)|*.ZA2"));
+        QTest::keyClick(&f.window, Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!f.window.isVisible());
     }
 
     void rampPanelStoresOnOkOnlyAndTheMenuConvertsWithIt() {
-        // The slider moved from 5 to 3 s, the panel closed by a key or a button (0 OK, 1 Cancel),
-        // ramping maybe switched off; then a session converted through the menu.
+        // The slider moved from 5 to 3 s, the panel closed by a click on a button (0 OK,
+        // 1 Cancel), or a key on a button or the slider (-1), ramping maybe switched off; then a
+        // session converted through the menu.
         const struct {
             int button;
             Qt::Key key;
@@ -122,7 +173,9 @@ class WindowTest : public QObject {
         } rows[] = {{0, {}, false, 30},
                     {1, {}, true, 50},
                     {-1, Qt::Key_Return, true, 30},
-                    {-1, Qt::Key_Escape, false, 50}};
+                    {-1, Qt::Key_Escape, false, 50},
+                    {1, Qt::Key_Return, true, 50},
+                    {0, {}, true, 0}};
         const auto source = samples::buildSession(
             "step duration=1:00.0 channel=0x3C start=10,3,20,9,150 end=20,15,10,2,170\n"
             "step number=0\n");
@@ -133,18 +186,21 @@ class WindowTest : public QObject {
             auto* slider = f.child<QSlider>("sldrRampTime");
             f.action("mnuSetSoftTime")->trigger();
             QCOMPARE(QApplication::focusWidget(), slider);
-            slider->setValue(3);
-            QCOMPARE(f.text("lblRmpTim"), QStringLiteral("3"));
-            if (row.button >= 0) {
+            slider->setValue(row.rampTime == 0 ? 0 : 3);
+            QCOMPARE(f.text("lblRmpTim"), QString::number(slider->value()));
+            if (row.key == Qt::Key{}) {
                 QTest::mouseClick(f.button(row.button), Qt::LeftButton);
             } else {
-                QTest::keyClick(slider, row.key);
+                QTest::keyClick(
+                    row.button < 0 ? static_cast<QWidget*>(slider) : f.button(row.button), row.key);
             }
             QVERIFY(!f.child<QGroupBox>("fraSetSoftRamp")->isVisible());
             if (!row.softRamping) f.action("mnuRampSofts")->trigger();
-            QCOMPARE(f.text("rampStatus"), QStringLiteral("Ramp %1 s, soft ramping %2")
-                                               .arg(row.rampTime / 10)
-                                               .arg(row.softRamping ? "on" : "off"));
+            QCOMPARE(f.text("rampStatus"), row.rampTime == 0
+                                               ? QStringLiteral("Ramps off")
+                                               : QStringLiteral("Ramp %1 s, soft ramping %2")
+                                                     .arg(row.rampTime / 10)
+                                                     .arg(row.softRamping ? "on" : "off"));
             // Reopened, the panel shows what is stored, not where the slider was left.
             slider->setValue(9);
             f.action("mnuSetSoftTime")->trigger();
@@ -163,12 +219,36 @@ class WindowTest : public QObject {
             f.host.picks = {f.dir / "Alpha.ZS2"};
             f.action("mnuConProtSes")->trigger();
             QCOMPARE(readBytes(f.dir / "Alpha.OSw"), converted.target);
+            const int steps = row.rampTime == 0 ? 1 : 3;
             QCOMPARE(f.text("statusText"),
-                     QStringLiteral("Alpha.ZS2 converted to Alpha.OSw: 3 steps"));
-            QCOMPARE(f.rows(), QStringList{"Alpha.ZS2|Alpha.OSw|3|1:00.0|converted"});
+                     QStringLiteral("Alpha.ZS2 converted to Alpha.OSw: %1 steps").arg(steps));
+            QCOMPARE(
+                f.rows(),
+                QStringList{QStringLiteral("Alpha.ZS2|Alpha.OSw|%1|1:00.0|converted").arg(steps)});
             QVERIFY(f.host.messages.empty());
             QCOMPARE(QString::fromStdString(f.host.dialogs.at(0).initDir), QDir::homePath());
         }
+    }
+
+    void rampPanelKeepsItsDrawnGeometry() {
+        Fixture f;
+        f.window.show();
+        f.action("mnuSetSoftTime")->trigger();
+        QStringList seen;
+        auto* panel = f.child<QGroupBox>("fraSetSoftRamp");
+        for (QWidget* w : panel->findChildren<QWidget*>()) {
+            const QRect r = w->geometry();
+            seen << QStringLiteral("%1 %2,%3 %4x%5")
+                        .arg(w->objectName())
+                        .arg(r.x())
+                        .arg(r.y())
+                        .arg(r.width())
+                        .arg(r.height());
+        }
+        QCOMPARE(panel->geometry(), QRect(32, 8, 169, 161));
+        QCOMPARE(seen, (QStringList{"lblRmpTim 64,24 33x17", "sldrRampTime 12,48 137x33",
+                                    "Command1 24,88 49x25", "Command1 96,88 49x25",
+                                    "Label1 24,128 113x25"}));
     }
 
     void closingDuringAnAlbumStopsItThenEnds() {
@@ -192,20 +272,9 @@ class WindowTest : public QObject {
         QVERIFY(!f.window.state().albumMode);
     }
 
-    void dropsConvertInOrderAndRowsOpenTheirTargets() {
+    void dropsConvertInOrder() {
         Fixture f;
-        const char* const minute = "step duration=1:00.0\n";
-        f.session("A.ZS2", minute);
-        f.session("B.ZS2", "step duration=20:00.0 repeat=4\n");
-        f.session("Odd.ZS2",
-                  "step duration=___30.0\nstep start=10,16,20,0,150\n"
-                  "step duration=1:00.0\n");
-        f.file("Bad.ZS2", "abc");
-        f.file("Relax.ZA2", "B.ZS2\r\nGone.ZS2\r\n");
-        std::filesystem::create_directories(f.dir / "Lib/Deep");
-        f.session("Lib/C.ZS2", minute);
-        f.session("Lib/Deep/d.zs2", minute);
-        f.session("notes.txt", minute);
+        f.session("notes.txt");
         QVERIFY(!f.drop({"notes.txt"}));
         QStringList during;
         f.host.onEvents = [&] { during << f.text("statusText"); };
@@ -213,32 +282,25 @@ class WindowTest : public QObject {
         f.host.onMessage = [&](const Message& m) {
             if (m.kind == MessageKind::SessionNotFound) atNotFound = f.text("statusText");
         };
-        QVERIFY(f.drop({"A.ZS2", "Lib", "notes.txt", "Odd.ZS2", "Bad.ZS2", "Relax.ZA2"}));
+        f.convertLibrary();
         QCOMPARE(f.rows(),
                  (QStringList{"A.ZS2|A.OSw|1|1:00.0|converted", "C.ZS2|C.OSw|1|1:00.0|converted",
                               "d.zs2|d.OSw|1|1:00.0|converted",
                               "notes.txt||||not converted: not a session, album or folder",
                               "Odd.ZS2|Odd.OSw|3|6:30.0|converted with 3 errors",
                               "Bad.ZS2||||not converted: its data is not compatible",
-                              "B.ZS2|B.OSw|8|1:20:00.0|converted", "Gone.ZS2||||not found"}));
+                              "Ride.ZS2|Ride.OSw|5|12:03.0|converted",
+                              "B.ZS2|B.OSw|12|2:00:00.0|converted", "Gone.ZS2||||not found"}));
         QCOMPARE(f.text("statusText"), QStringLiteral("Album Relax.ZA2: 1 converted, 1 not found"));
         QCOMPARE(during.last(), QStringLiteral("Converting 1 of 2: B.ZS2"));
         QCOMPARE(atNotFound, QStringLiteral("Converting 2 of 2: Gone.ZS2"));
-        QCOMPARE(readBytes(f.dir / "A.OSw"),
-                 convertSession(samples::buildSession(minute), {}, [](int) {}).target);
+        QCOMPARE(
+            readBytes(f.dir / "A.OSw"),
+            convertSession(samples::buildSession("step duration=1:00.0\n"), {}, [](int) {}).target);
         QVERIFY(!std::filesystem::exists(f.dir / "notes.OSw"));
         QVERIFY(f.host.dialogs.empty());
         // The album went the way of a picked one: the next dialog opens in its folder.
         QCOMPARE(f.window.state().lastFolder, f.dir.path().string());
-        // A selected row shows its target; a double-click opens its folder, if it has one.
-        f.list()->setCurrentItem(f.list()->topLevelItem(0));
-        QCOMPARE(f.window.viewedSession(), f.path("A.OSw"));
-        QCOMPARE(f.window.findChild<SessionView*>()->segments().size(), std::size_t{1});
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
-        emit f.list()->itemDoubleClicked(f.list()->topLevelItem(7), 0);
-        emit f.list()->itemDoubleClicked(f.list()->topLevelItem(1), 0);
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QCOMPARE(openedUrls, QList<QUrl>{QUrl::fromLocalFile(f.path("Lib"))});
 
         // A damaged session shows each distinct error once and counts all of them in its row.
         std::mt19937 random(2024);
@@ -253,6 +315,238 @@ class WindowTest : public QObject {
         f.drop({"Noise.ZS2"});
         QCOMPARE(f.host.messages.size(), distinct.size());
         QVERIFY(f.rows().last().endsWith(QStringLiteral("|converted with %1 errors").arg(total)));
+    }
+
+    void stopEndsABatchBetweenSessions() {
+        // Stop, by its button or by Escape, while the third of five sessions is taken up; the
+        // session dropped after the folder is not reached either.
+        for (const bool byKey : {false, true}) {
+            Fixture f;
+            f.window.show();
+            QVERIFY(QTest::qWaitForWindowActive(&f.window));
+            std::filesystem::create_directories(f.dir / "Lib");
+            for (const char* name :
+                 {"Lib/1.ZS2", "Lib/2.ZS2", "Lib/3.ZS2", "Lib/4.ZS2", "Lib/5.ZS2"})
+                f.session(name);
+            f.session("After.ZS2");
+            auto* bar = f.child<QProgressBar>("batchProgressBar");
+            QString shown;
+            f.host.onEvents = [&] {
+                if (f.host.eventsCalls != 3) return;
+                QCoreApplication::processEvents();  // as the window's own host would
+                shown = bar->isVisible() ? bar->text() : QString();
+                if (byKey) {
+                    QTest::keyClick(&f.window, Qt::Key_Escape);
+                } else {
+                    QTest::mouseClick(f.child<QPushButton>("stopBatch"), Qt::LeftButton);
+                }
+            };
+            QVERIFY(f.drop({"Lib", "After.ZS2"}));
+            QCOMPARE(shown, QStringLiteral("2 of 5"));
+            QCOMPARE(
+                f.rows(),
+                (QStringList{"1.ZS2|1.OSw|1|5:00.0|converted", "2.ZS2|2.OSw|1|5:00.0|converted",
+                             "3.ZS2||||not converted (stopped)", "4.ZS2||||not converted (stopped)",
+                             "5.ZS2||||not converted (stopped)",
+                             "After.ZS2||||not converted (stopped)"}));
+            QCOMPARE(testing::namesIn(f.dir.path() / "Lib"),
+                     (std::vector<std::string>{"1.OSw", "1.ZS2", "2.OSw", "2.ZS2", "3.ZS2", "4.ZS2",
+                                               "5.ZS2"}));
+            QCOMPARE(f.text("statusText"), QStringLiteral("Folder Lib: 2 converted (stopped)"));
+            QVERIFY(!bar->isVisible());
+        }
+    }
+
+    void listReadsAtTheDefaultWidthSortsAndCopies() {
+        Fixture f;
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+        f.convertLibrary();
+        ResultsList* list = f.list();
+        QHeaderView* header = list->header();
+        QCOMPARE(f.window.centralWidget()->width(), 459);
+        // Every column inside the list, the outcome second and wide enough for its word; the
+        // names share what the window gains.
+        std::vector<int> narrow;
+        for (const int width : {459, 1100}) {
+            f.window.resize(width, f.window.height());
+            QTRY_COMPARE(header->length(), list->viewport()->width());
+            narrow.push_back(header->sectionSize(ResultsList::kFolder));
+        }
+        QVERIFY(narrow[1] > 2 * narrow[0]);
+        f.window.resize(459, f.window.height());
+        QTRY_COMPARE(header->length(), list->viewport()->width());
+        QCOMPARE(header->visualIndex(ResultsList::kOutcome), 1);
+        QVERIFY(header->sectionSize(ResultsList::kOutcome) >=
+                list->fontMetrics().horizontalAdvance(QStringLiteral("converted")) +
+                    list->iconSize().width() + 8);
+        QCOMPARE(list->textElideMode(), Qt::ElideMiddle);
+        // Whole paths in the tooltips; an icon and a colour for each row with problems, one
+        // that reads on a light and a dark palette alike.
+        const QTreeWidgetItem* c = list->findItems("C.ZS2", Qt::MatchExactly).first();
+        QCOMPARE(c->toolTip(ResultsList::kFolder), QDir::toNativeSeparators(f.path("Lib")));
+        QCOMPARE(c->toolTip(ResultsList::kSource), QDir::toNativeSeparators(f.path("Lib/C.ZS2")));
+        QCOMPARE(c->toolTip(ResultsList::kTarget), QDir::toNativeSeparators(f.path("Lib/C.OSw")));
+        QPalette dark(QColor(40, 40, 40));
+        dark.setColor(QPalette::Base, QColor(30, 30, 30));
+        dark.setColor(QPalette::Text, QColor(230, 230, 230));
+        for (int i = 0; i < list->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = list->topLevelItem(i);
+            const ConversionRow& row = *list->row(item);
+            QCOMPARE(item->toolTip(ResultsList::kOutcome), item->text(ResultsList::kOutcome));
+            QCOMPARE(!item->icon(ResultsList::kOutcome).isNull(), row.hasProblems());
+            for (const QPalette& palette : {QApplication::palette(), dark}) {
+                const QColor color = problemTextColor(row, palette);
+                QCOMPARE(color.isValid(), row.hasProblems());
+                if (!color.isValid()) continue;
+                const int contrast =
+                    std::abs(color.lightness() - palette.color(QPalette::Base).lightness());
+                QVERIFY2(contrast >= 100, qPrintable(row.sourcePath));
+            }
+        }
+        // Sorted by any column as its values compare: numbers as numbers.
+        const auto sortedBy = [&](int column) {
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(column) + 4, 4));
+            QStringList cells;
+            for (int i = 0; i < list->topLevelItemCount(); ++i)
+                if (!list->topLevelItem(i)->text(column).isEmpty())
+                    cells << list->topLevelItem(i)->text(column);
+            return cells;
+        };
+        QCOMPARE(sortedBy(ResultsList::kSteps), (QStringList{"1", "1", "1", "3", "5", "12"}));
+        QCOMPARE(sortedBy(ResultsList::kPlayingTime),
+                 (QStringList{"1:00.0", "1:00.0", "1:00.0", "6:30.0", "12:03.0", "2:00:00.0"}));
+        // Outcomes from the worst: failures, then conversions with errors.
+        QCOMPARE(sortedBy(ResultsList::kOutcome).mid(0, 5),
+                 (QStringList{"not converted: its data is not compatible",
+                              "not converted: not a session, album or folder", "not found",
+                              "converted with 3 errors", "converted"}));
+        // Ctrl+C copies the selected rows, whole, under a header.
+        list->clearSelection();
+        for (const char* name : {"C.ZS2", "Gone.ZS2"})
+            list->findItems(name, Qt::MatchExactly).first()->setSelected(true);
+        QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(),
+                 QStringLiteral("Source\tOutcome\tFolder\tTarget\tSteps\tPlaying time\n"
+                                "Gone.ZS2\tnot found\t%1\t\t\t\n"
+                                "C.ZS2\tconverted\t%2\tC.OSw\t1\t1:00.0\n")
+                     .arg(QDir::toNativeSeparators(f.path("")).chopped(1),
+                          QDir::toNativeSeparators(f.path("Lib"))));
+    }
+
+    void selectionShowsProblemsAndWhatTheConversionDid() {
+        Fixture f;
+        f.window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&f.window));
+        f.convertLibrary();
+        auto* details = f.child<QPlainTextEdit>("rowDetails");
+        // The details of each row with problems; the view draws what was converted, or says why
+        // it draws nothing.
+        const struct {
+            const char* source;
+            QString details;
+            QString placeholder;  // when the view draws nothing
+        } rows[] = {
+            {"", {}, "Select a conversion to see its steps."},
+            {"A.ZS2", {}, {}},
+            {"Odd.ZS2",
+             "Odd.ZS2: converted with 3 errors\n"
+             "Error 5, Invalid procedure call or argument: once, shown\n"
+             "Error 6, Overflow: 2 times, the first shown\n"
+             "Warning: Odd.OSw was written, but its conversion raised 3 errors. A value that "
+             "could not be computed keeps what an earlier step left in it: check the values of "
+             "this session before use.",
+             {}},
+            {"Bad.ZS2",
+             "Bad.ZS2: not converted: its data is not compatible\nShown: Data in ... " +
+                 QDir::toNativeSeparators(f.path("Bad.ZS2")) +
+                 " isn't compatible with current spec.s. 'Open File' aborted",
+             "Bad.ZS2 \u2014 not converted: its data is not compatible"},
+            {"Gone.ZS2",
+             "Gone.ZS2: not found\nShown: The session " +
+                 QDir::toNativeSeparators(f.path("Gone.ZS2")) +
+                 " could not be found. No Orvanel session was created.",
+             "Gone.ZS2 \u2014 not found"},
+        };
+        for (const auto& row : rows) {
+            f.select(QString::fromLatin1(row.source));
+            QCOMPARE(details->toPlainText(), row.details);
+            QCOMPARE(details->isVisible(), !row.details.isEmpty());
+            QCOMPARE(f.view()->segments().empty(), !row.placeholder.isEmpty());
+            if (!row.placeholder.isEmpty()) QCOMPARE(f.view()->placeholder(), row.placeholder);
+        }
+        // Tab goes from the list to the details to the view, whose steps the arrow keys read.
+        f.select("Odd.ZS2");
+        f.list()->setFocus();
+        QTest::keyClick(f.list(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), details);
+        QTest::keyClick(details, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), f.view());
+        QTest::keyClick(f.view(), Qt::Key_Right);
+        QCOMPARE(f.view()->currentStep(), 1);
+        QCOMPARE(f.text("stepText"), f.view()->describe(1).replace('\n', "; "));
+        QCOMPARE(f.view()->accessibleDescription(), f.text("stepText"));
+
+        // A ramped and split step: the target's roles from the planning, with the settings it was
+        // converted with, and the source's steps beneath, each over what it became.
+        f.action("mnuSetSoftTime")->trigger();
+        f.child<QSlider>("sldrRampTime")->setValue(0);
+        f.button(0)->click();
+        f.select("Ride.ZS2");
+        std::vector<Role> roles;
+        for (const Segment& s : f.view()->segments())
+            roles.push_back(s.role);
+        QCOMPARE(roles, (std::vector<Role>{Role::SoftOn, Role::FirstHalf, Role::SecondHalf,
+                                           Role::SoftOff, Role::Main}));
+        std::vector<std::pair<std::int64_t, std::int64_t>> spans;
+        for (const Segment& s : f.view()->sourceSegments())
+            spans.emplace_back(s.startTenths, s.endTenths);
+        QCOMPARE(spans,
+                 (std::vector<std::pair<std::int64_t, std::int64_t>>{{0, 7200}, {7200, 7230}}));
+        QCOMPARE(f.text("sessionName"), QStringLiteral("Ride.OSw, converted from Ride.ZS2"));
+        // View Session File... shows the selected row without asking; with none, it asks.
+        f.window.showSession(f.path("A.OSw"));
+        f.action("actViewSessionFile")->trigger();
+        QCOMPARE(f.window.viewedSession(), f.path("Ride.OSw"));
+        QVERIFY(f.host.dialogs.empty());
+        f.select("");
+        f.action("actViewSessionFile")->trigger();
+        QCOMPARE(f.host.dialogs.size(), std::size_t{1});
+    }
+
+    void rowsOpenTheirFoldersOrSaySo() {
+        Fixture f;
+        f.convertLibrary();
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openUrl");
+        const auto activate = [&](const char* name) {
+            f.select(QString::fromLatin1(name));
+            QTest::keyClick(f.list(), Qt::Key_Return);
+        };
+        activate("C.ZS2");
+        activate("Gone.ZS2");  // no target: the folder of its source
+        std::filesystem::remove_all(f.dir / "Lib");
+        activate("C.ZS2");
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(openedUrls, (QList<QUrl>{QUrl::fromLocalFile(f.path("Lib")),
+                                          QUrl::fromLocalFile(f.dir.path().string().c_str())}));
+        QCOMPARE(f.text("statusText"), QStringLiteral("The folder %1 cannot be opened")
+                                           .arg(QDir::toNativeSeparators(f.path("Lib"))));
+    }
+
+    void everyWidgetHasAnAccessibleNameAndDescription() {
+        Fixture f;
+        f.window.show();
+        f.action("mnuSetSoftTime")->trigger();
+        QStringList missing;
+        for (QWidget* widget : f.window.findChildren<QWidget*>()) {
+            if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_")) continue;
+            QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+            if (accessible->text(QAccessible::Name).isEmpty() ||
+                accessible->text(QAccessible::Description).isEmpty())
+                missing << widget->objectName();
+        }
+        QCOMPARE(missing, QStringList());
     }
 
     void realMessageBoxAndFileDialog() {
@@ -286,10 +580,7 @@ class WindowTest : public QObject {
     }
 
     void segmentsAndTooltipOfASession() {
-        // A ramped step split in two (its pairs on separate channels), then a short plain one.
-        const auto source = samples::buildSession(
-            "step duration=12:00.0 start=10,0,30,12,100 end=20,15,10,0,200 channel=0x3C mode=1\n"
-            "step duration=0:03.0 start=5,5,5,5,150 end=5,5,5,5,150\n");
+        const auto source = samples::buildSession(Fixture::kRide);
         TempDir dir;
         writeBytes(dir / "a.zs2", source);
         writeBytes(dir / "a.OSW", convertSession(source, {}, [](int) {}).target);
@@ -302,7 +593,7 @@ class WindowTest : public QObject {
         } rows[] = {
             {"a.zs2",
              {50, true},
-             {Role::SoftOn, Role::FirstHalf, Role::SecondHalf, Role::SoftOff, Role::Plain},
+             {Role::SoftOn, Role::FirstHalf, Role::SecondHalf, Role::SoftOff, Role::Main},
              {50, 3600, 7150, 7200, 7230}},
             {"a.OSW",
              {0, true},
@@ -310,12 +601,12 @@ class WindowTest : public QObject {
              {50, 3600, 7150, 7200, 7230}},
             {"a.zs2",
              {0, true},
-             {Role::FirstHalf, Role::SecondHalf, Role::Plain},
+             {Role::FirstHalf, Role::SecondHalf, Role::Main},
              {3600, 7200, 7230}},
         };
         for (const auto& row : rows) {
             std::string problem;
-            const auto loaded = SessionView::loadSessionFile(dir / row.name, row.ramp, problem);
+            const auto loaded = loadSessionFile(dir / row.name, row.ramp, problem);
             QVERIFY(loaded);
             SessionView view;
             view.setRecords(loaded->records, loaded->roles);
@@ -371,6 +662,42 @@ class WindowTest : public QObject {
         }
     }
 
+    void labelsNeverOverlapAndThinOutWhenSpaceIsShort() {
+        // Sessions of 42 minutes and of 1,000 hours, from a roomy view down to a tiny one.
+        const QFontMetrics fm(QApplication::font());
+        for (const char* session :
+             {"step duration=7:00.0 repeat=6 start=1,2,3,4,80 end=9,8,7,6,90\n",
+              "step duration=20:00.0 repeat=3000\n"}) {
+            const auto records = decodeTargetSession(
+                convertSession(samples::buildSession(session), {}, [](int) {}).target);
+            const SessionPlot plot = plotSession(records, {});
+            std::vector<std::size_t> ticks;
+            for (const QSize size : {QSize(1400, 500), QSize(720, 320), QSize(459, 200),
+                                     QSize(320, 200), QSize(200, 90), QSize(60, 40)}) {
+                const PlotLayout layout = layoutPlot(plot, size, fm);
+                const auto& labels = layout.labels;
+                for (std::size_t i = 0; i < labels.size(); ++i) {
+                    QVERIFY(QRect(QPoint(), size).contains(labels[i].rect));
+                    for (std::size_t j = i + 1; j < labels.size(); ++j)
+                        QVERIFY2(!labels[i].rect.intersects(labels[j].rect),
+                                 qPrintable(labels[i].text + " / " + labels[j].text));
+                }
+                ticks.push_back(layout.ticks.size());
+                if (size != QSize(720, 320)) continue;
+                // At the view's usual size everything fits.
+                std::map<int, int> kinds;
+                for (const PlotLabel& label : labels)
+                    ++kinds[label.kind];
+                QCOMPARE(kinds[PlotLabel::Legend], kLegendEntryCount - 1);  // no source
+                QCOMPARE(kinds[PlotLabel::BandName], kBandCount);
+                QCOMPARE(kinds[PlotLabel::Value], 2 * kBandCount);
+                QVERIFY(kinds[PlotLabel::Time] >= 4);
+            }
+            QVERIFY(std::is_sorted(ticks.rbegin(), ticks.rend()));
+            QVERIFY(ticks.front() > ticks.back());
+        }
+    }
+
     void loaderRefusesWhatIsNoSession() {
         const struct {
             const char* name;
@@ -390,7 +717,7 @@ class WindowTest : public QObject {
             if (row.name != std::string("gone.osw"))
                 writeBytes(dir / row.name, std::vector<std::uint8_t>(row.bytes));
             std::string problem;
-            QVERIFY(!SessionView::loadSessionFile(dir / row.name, {}, problem));
+            QVERIFY(!loadSessionFile(dir / row.name, {}, problem));
             QCOMPARE(problem, std::string(row.problem));
         }
     }
@@ -398,7 +725,7 @@ class WindowTest : public QObject {
     void terminationSignalClosesTheWindow() {
         Fixture f;
         f.window.show();
-        f.window.closeOnTerminationSignal();
+        closeOnTerminationSignal(f.window);
         std::raise(SIGTERM);
         QTRY_VERIFY(!f.window.isVisible());
     }

@@ -7,6 +7,7 @@
 
 #include "app/main_window.h"
 #include "app/qt_host.h"
+#include "app/termination_signal.h"
 
 namespace {
 
@@ -54,7 +55,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     z2o::MainWindow window;
     QApplication::setWindowIcon(window.windowIcon());
-    window.closeOnTerminationSignal();
+    z2o::closeOnTerminationSignal(window);
     window.show();
     if (!files.isEmpty()) {
         QTimer::singleShot(0, &window, [&window, &files] { window.openFiles(files); });

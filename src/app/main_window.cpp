@@ -1,40 +1,26 @@
 #include "app/main_window.h"
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QMimeData>
-#include <QPushButton>
-#include <QSlider>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
-#include <algorithm>
-#include <span>
 
-#include "album/folder.h"
+#include "app/batch_progress.h"
 #include "app/qt_host.h"
+#include "app/ramp_panel.h"
 #include "app/results_list.h"
+#include "app/session_loader.h"
+#include "app/session_pane.h"
 #include "app/session_view.h"
-#include "convert/driver.h"
-#include "convert/session.h"
-
-#ifndef Q_OS_WIN
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-#include <QSocketNotifier>
-#include <csignal>
-#endif
 
 // The icons live in the window's static library, whose resources load only when asked for.
 static void loadIconResources() {
@@ -46,179 +32,84 @@ namespace {
 
 constexpr int kClientWidth = 459;
 constexpr int kClientHeight = 326;
-constexpr QRect kPanelGeometry(32, 8, 169, 161);
-
-QString fileName(const std::string& path) {
-    return QFileInfo(QString::fromStdString(path)).fileName();
-}
-
-bool hasSuffix(const QString& path, const char* suffix) {
-    return QFileInfo(path).suffix().compare(QLatin1String(suffix), Qt::CaseInsensitive) == 0;
-}
-
-// What a drop or the command line may hand over: a folder, or a session or an album.
-bool isConvertible(const QString& path) {
-    const QFileInfo info(path);
-    return info.isDir() || hasSuffix(path, "ZS2") || hasSuffix(path, "ZA2");
-}
 
 bool isViewable(const QString& path) {
-    return QFileInfo(path).isFile() && (hasSuffix(path, "OSw") || hasSuffix(path, "ZS2"));
-}
-
-QStringList localPaths(const QMimeData* mime) {
-    QStringList paths;
-    if (!mime) return paths;
-    for (const QUrl& url : mime->urls()) {
-        if (url.isLocalFile()) paths << url.toLocalFile();
-    }
-    return paths;
-}
-
-QString sessionStatus(const ConversionRow& row) {
-    const QString source = QFileInfo(row.sourcePath).fileName();
-    switch (row.outcome) {
-        case ConversionRow::Outcome::Converted: {
-            QString text = QObject::tr("%1 converted to %2: %3 steps")
-                               .arg(source, QFileInfo(row.targetPath).fileName())
-                               .arg(row.steps);
-            if (row.errors > 0) text += QStringLiteral(", ") + errorCountText(row.errors);
-            return text;
-        }
-        case ConversionRow::Outcome::NotFound:
-            return QObject::tr("%1 was not found").arg(source);
-        default:
-            return QObject::tr("%1 was not converted").arg(source);
-    }
-}
-
-// The row of a session conversion, from its outcome alone.
-ConversionRow rowFor(const SessionOutcome& outcome) {
-    ConversionRow row(ConversionRow::Outcome::Converted,
-                      QString::fromStdString(outcome.sourcePath));
-    row.targetPath = QString::fromStdString(outcome.targetPath);
-    switch (outcome.status) {
-        case SessionOutcome::Status::Converted:
-            row.steps = outcome.steps;
-            row.playingTenths = outcome.playingTenths;
-            row.errors = outcome.errorCount();
-            break;
-        case SessionOutcome::Status::Rejected:
-            row.outcome = ConversionRow::Outcome::NotConverted;
-            row.reason = QObject::tr("its data is not compatible");
-            break;
-        case SessionOutcome::Status::NotFound:
-            row.outcome = ConversionRow::Outcome::NotFound;
-            break;
-        case SessionOutcome::Status::Failed:
-            row.outcome = ConversionRow::Outcome::NotConverted;
-            if (outcome.runError)
-                row.reason = QString::fromStdString(outcome.runError->description);
-            break;
-        case SessionOutcome::Status::Cancelled:
-            row.outcome = ConversionRow::Outcome::Stopped;
-            break;
-    }
-    return row;
+    return isSessionFile(path.toStdString());
 }
 
 }  // namespace
-
-// What the commands see: the dialogs and messages of the window's host, plus the user's wish
-// to end the program, progress on the status line and a row for each session taken up.
-class MainWindow::CommandHost : public Host {
-  public:
-    CommandHost(MainWindow& window, Host& dialogs) : m_window(window), m_dialogs(dialogs) {}
-
-    std::optional<PickedFile> showOpen(const OpenDialogSettings& settings) override {
-        return m_dialogs.showOpen(settings);
-    }
-    std::int32_t showMessage(const Message& message) override {
-        // Once the user has asked to end, nothing more is asked: the run only winds down.
-        if (m_window.m_closeRequested) {
-            return message.buttons == Buttons::OkCancel ? kAnswerCancel : kAnswerOk;
-        }
-        return m_dialogs.showMessage(message);
-    }
-    bool processEvents() override {
-        return m_dialogs.processEvents() && !m_window.m_closeRequested;
-    }
-    std::string programFolder() override { return m_dialogs.programFolder(); }
-    void albumProgress(int index, int count, const std::string& path) override {
-        m_window.m_status->setText(
-            tr("Converting %1 of %2: %3").arg(index).arg(count).arg(fileName(path)));
-    }
-    void albumSessionDone(const SessionOutcome& outcome) override {
-        m_window.addRow(rowFor(outcome));
-    }
-
-  private:
-    MainWindow& m_window;
-    Host& m_dialogs;
-};
 
 MainWindow::MainWindow(Host* dialogs, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("frmZ2O"));
     setWindowTitle(QStringLiteral("Zendrel to Orvanel Session Converter"));
     loadIconResources();
+    // The sizes a title bar and a task switcher draw; a desktop's launcher takes the installed
+    // theme icons. Each is decoded as it is added and sent to the window system whole, so the
+    // large ones would only slow the start.
     QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+    for (const int size : {16, 32, 48})
         icon.addFile(QStringLiteral(":/icons/z2o-%1.png").arg(size), QSize(size, size));
     setWindowIcon(icon);
     if (!dialogs) {
         m_ownDialogs = std::make_unique<QtHost>(this);
         dialogs = m_ownDialogs.get();
     }
-    m_host = std::make_unique<CommandHost>(*this, *dialogs);
+    m_host = makeCommandHost(*dialogs);
 
     setCentralWidget(new QWidget(this));
     buildMenus();
     buildClientArea();
     buildRampPanel();
-    statusBar()->setObjectName(QStringLiteral("statusBar"));
-    statusBar()->setSizeGripEnabled(false);
-    // A label rather than a temporary message: hovering a menu item would wipe that.
-    m_status = new QLabel(statusBar());
-    m_status->setObjectName(QStringLiteral("statusText"));
-    // A long name is cut rather than widening the window.
-    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    statusBar()->addWidget(m_status, 1);
-    m_rampStatus = new QLabel(statusBar());
-    m_rampStatus->setObjectName(QStringLiteral("rampStatus"));
-    statusBar()->addPermanentWidget(m_rampStatus);
+    buildStatusLine();
     // The client area proper, with the menu bar above it and the status line below.
     resize(kClientWidth,
            kClientHeight + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
     // The panel whole; the menu bar and the status line add their own heights to this.
-    centralWidget()->setMinimumSize(kPanelGeometry.right() + 1 + kPanelGeometry.left(),
-                                    kPanelGeometry.bottom() + 1 + kPanelGeometry.top());
+    const QRect panel = RampPanel::kGeometry;
+    centralWidget()->setMinimumSize(panel.right() + 1 + panel.left(),
+                                    panel.bottom() + 1 + panel.top());
     setAcceptDrops(true);
     startUp();
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::buildMenus() {
-    QMenu* mnuFiles = menuBar()->addMenu(QStringLiteral("Files"));
-    mnuFiles->setObjectName(QStringLiteral("mnuFiles"));
-    mnuConProtSes = mnuFiles->addAction(QStringLiteral("Convert Zendrel Session"));
-    mnuConProtSes->setObjectName(QStringLiteral("mnuConProtSes"));
-    mnuConvrtAlbm = mnuFiles->addAction(QStringLiteral("Convert Zendrel Album"));
-    mnuConvrtAlbm->setObjectName(QStringLiteral("mnuConvrtAlbm"));
-    mnuFiles->addSeparator()->setObjectName(QStringLiteral("mnusep"));
-    mnuExit = mnuFiles->addAction(QStringLiteral("Exit"));
-    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+const QString& MainWindow::viewedSession() const {
+    return m_pane->shownPath();
+}
 
-    QMenu* mnuUtes = menuBar()->addMenu(QStringLiteral("Utilities"));
+void MainWindow::buildMenus() {
+    // The captions as they always were, with access keys; the commands that start work have
+    // the usual shortcuts.
+    QMenu* mnuFiles = menuBar()->addMenu(QStringLiteral("&Files"));
+    mnuFiles->setObjectName(QStringLiteral("mnuFiles"));
+    mnuFiles->setAccessibleName(tr("Files"));
+    mnuFiles->setAccessibleDescription(tr("Converting sessions and albums, and leaving"));
+    mnuConProtSes = mnuFiles->addAction(QStringLiteral("Convert Zendrel &Session"));
+    mnuConProtSes->setObjectName(QStringLiteral("mnuConProtSes"));
+    mnuConProtSes->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnuConvrtAlbm = mnuFiles->addAction(QStringLiteral("Convert Zendrel &Album"));
+    mnuConvrtAlbm->setObjectName(QStringLiteral("mnuConvrtAlbm"));
+    mnuConvrtAlbm->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
+    mnuFiles->addSeparator()->setObjectName(QStringLiteral("mnusep"));
+    mnuExit = mnuFiles->addAction(QStringLiteral("E&xit"));
+    mnuExit->setObjectName(QStringLiteral("mnuExit"));
+    mnuExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+
+    QMenu* mnuUtes = menuBar()->addMenu(QStringLiteral("&Utilities"));
     mnuUtes->setObjectName(QStringLiteral("mnuUtes"));
-    mnuSetSoftTime = mnuUtes->addAction(QStringLiteral("Set Soft(on/off) ramp time"));
+    mnuUtes->setAccessibleName(tr("Utilities"));
+    mnuUtes->setAccessibleDescription(tr("The ramp settings of the conversions"));
+    mnuSetSoftTime = mnuUtes->addAction(QStringLiteral("Set Soft(on/off) ramp &time"));
     mnuSetSoftTime->setObjectName(QStringLiteral("mnuSetSoftTime"));
-    mnuRampSofts = mnuUtes->addAction(QStringLiteral("Ramping during Soft(on/off)"));
+    mnuRampSofts = mnuUtes->addAction(QStringLiteral("&Ramping during Soft(on/off)"));
     mnuRampSofts->setObjectName(QStringLiteral("mnuRampSofts"));
 
-    QMenu* mnuHelp = menuBar()->addMenu(tr("Help"));
+    QMenu* mnuHelp = menuBar()->addMenu(tr("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuAbout = mnuHelp->addAction(tr("About z2o"));
+    mnuHelp->setAccessibleName(tr("Help"));
+    mnuHelp->setAccessibleDescription(tr("About this program"));
+    mnuAbout = mnuHelp->addAction(tr("&About z2o"));
     mnuAbout->setObjectName(QStringLiteral("mnuAbout"));
     mnuAbout->setMenuRole(QAction::AboutRole);
 
@@ -236,98 +127,81 @@ void MainWindow::buildMenus() {
 }
 
 void MainWindow::buildClientArea() {
-    // The list of this run's conversions above, the session view below.
+    // The list of this run's conversions above, the problems of the selected one under it, the
+    // session view below.
     auto* splitter = new QSplitter(Qt::Vertical, centralWidget());
     splitter->setObjectName(QStringLiteral("clientSplitter"));
+    splitter->setAccessibleName(tr("Conversions and session"));
+    splitter->setAccessibleDescription(
+        tr("The list of this run's conversions above the session of the selected one"));
     splitter->setChildrenCollapsible(false);
     lstResults = new ResultsList(splitter);
-    sessionViewArea = new QWidget(splitter);
-    sessionViewArea->setObjectName(QStringLiteral("sessionViewArea"));
-    auto* viewLayout = new QVBoxLayout(sessionViewArea);
-    m_sessionName = new QLabel(sessionViewArea);
-    m_sessionName->setObjectName(QStringLiteral("sessionName"));
-    m_sessionName->setAlignment(Qt::AlignCenter);
-    m_sessionName->setEnabled(false);
-    viewLayout->addWidget(m_sessionName);
-    m_sessionView = new SessionView(sessionViewArea);
-    m_sessionView->hide();
-    viewLayout->addWidget(m_sessionView, 1);
+    m_details = new QPlainTextEdit(splitter);
+    m_details->setObjectName(QStringLiteral("rowDetails"));
+    m_details->setReadOnly(true);
+    m_details->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_details->setTabChangesFocus(true);
+    m_details->setAccessibleName(tr("Problems"));
+    m_details->setAccessibleDescription(
+        tr("What went wrong in the selected conversion: each error with its count and the "
+           "messages shown"));
+    m_details->hide();
+    m_pane = new SessionPane(splitter);
     splitter->setStretchFactor(0, 1);
-    splitter->setStretchFactor(1, 1);
+    splitter->setStretchFactor(1, 0);
+    splitter->setStretchFactor(2, 1);
     auto* layout = new QVBoxLayout(centralWidget());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
+    setTabOrder(lstResults, m_details);
+    setTabOrder(m_details, m_pane->view());
 
     auto* viewFile = new QAction(tr("View Session File..."), this);
     viewFile->setObjectName(QStringLiteral("actViewSessionFile"));
     connect(viewFile, &QAction::triggered, this, &MainWindow::viewSessionFile);
-    for (QWidget* widget : {static_cast<QWidget*>(lstResults), sessionViewArea}) {
+    for (QWidget* widget : {static_cast<QWidget*>(lstResults), static_cast<QWidget*>(m_pane)}) {
         widget->setContextMenuPolicy(Qt::ActionsContextMenu);
         widget->addAction(viewFile);
     }
 
-    connect(lstResults, &QTreeWidget::itemSelectionChanged, this, [this] {
-        const QString target = ResultsList::targetPath(lstResults->currentItem());
-        if (isViewable(target)) showSession(target);
-    });
-    connect(lstResults, &ResultsList::openTargetFolder, this, [](const QString& target) {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(target).absolutePath()));
-    });
+    connect(lstResults, &QTreeWidget::itemSelectionChanged, this, &MainWindow::showSelectedRow);
+    connect(lstResults, &ResultsList::openRowFolder, this, &MainWindow::openRowFolder);
 }
 
 void MainWindow::buildRampPanel() {
-    fraSetSoftRamp =
-        new QGroupBox(QStringLiteral("Default Soft on/off Ramp Time"), centralWidget());
-    fraSetSoftRamp->setObjectName(QStringLiteral("fraSetSoftRamp"));
-    fraSetSoftRamp->setGeometry(kPanelGeometry);
-    // An opaque panel over the list.
-    fraSetSoftRamp->setAutoFillBackground(true);
-    // The panel's pixel layout was drawn for a small dialog font; keep its captions whole.
-    QFont font = fraSetSoftRamp->font();
-    font.setPixelSize(11);
-    fraSetSoftRamp->setFont(font);
+    fraSetSoftRamp = new RampPanel(m_state.ramp, centralWidget());
+    connect(fraSetSoftRamp, &RampPanel::closed, this, &MainWindow::showRampStatus);
+}
 
-    lblRmpTim = new QLabel(QStringLiteral("5"), fraSetSoftRamp);
-    lblRmpTim->setObjectName(QStringLiteral("lblRmpTim"));
-    lblRmpTim->setGeometry(64, 24, 33, 17);
-    lblRmpTim->setAlignment(Qt::AlignCenter);
-
-    sldrRampTime = new QSlider(Qt::Horizontal, fraSetSoftRamp);
-    sldrRampTime->setObjectName(QStringLiteral("sldrRampTime"));
-    sldrRampTime->setGeometry(12, 48, 137, 33);
-    sldrRampTime->setRange(0, 10);
-    sldrRampTime->setSingleStep(1);
-    sldrRampTime->setPageStep(5);
-    sldrRampTime->setTickPosition(QSlider::TicksBelow);
-    sldrRampTime->setTickInterval(1);
-    sldrRampTime->setValue(5);
-    // valueChanged covers dragging (the thumb tracks), keys and clicks beside the thumb.
-    connect(sldrRampTime, &QSlider::valueChanged, this, &MainWindow::sldrRampTime_Change);
-
-    auto* buttons = new QButtonGroup(fraSetSoftRamp);
-    const struct {
-        const char* caption;
-        int left;
-    } captions[] = {{"OK", 24}, {"Cancel", 96}};
-    for (int index = 0; index < 2; ++index) {
-        auto* button =
-            new QPushButton(QString::fromLatin1(captions[index].caption), fraSetSoftRamp);
-        button->setObjectName(QStringLiteral("Command1"));
-        button->setProperty("index", index);
-        button->setGeometry(captions[index].left, 88, 49, 25);
-        buttons->addButton(button, index);
-    }
-    connect(buttons, &QButtonGroup::idClicked, this, &MainWindow::Command1_Click);
-
-    auto* label1 =
-        new QLabel(QStringLiteral("Set to zero to disable soft (on/off)"), fraSetSoftRamp);
-    label1->setObjectName(QStringLiteral("Label1"));
-    label1->setGeometry(24, 128, 113, 25);
-    label1->setWordWrap(true);
-
-    // Return and Escape that no control of the panel takes end up here.
-    fraSetSoftRamp->installEventFilter(this);
-    fraSetSoftRamp->hide();
+void MainWindow::buildStatusLine() {
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
+    statusBar()->setAccessibleName(tr("Status line"));
+    statusBar()->setAccessibleDescription(
+        tr("What the last command did, the progress of a batch and the ramp settings"));
+    statusBar()->setSizeGripEnabled(false);
+    // A label rather than a temporary message: hovering a menu item would wipe that.
+    m_status = new QLabel(statusBar());
+    m_status->setObjectName(QStringLiteral("statusText"));
+    m_status->setAccessibleName(tr("Status"));
+    m_status->setAccessibleDescription(tr("What the last command did, or the session it converts"));
+    // A long name is cut rather than widening the window.
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusBar()->addWidget(m_status, 1);
+    m_progress = new BatchProgress(statusBar());
+    statusBar()->addPermanentWidget(m_progress);
+    connect(m_progress, &BatchProgress::stopRequested, this, [this] { m_stopRequested = true; });
+    // Escape stops a batch; only while one runs, so that it closes the ramp panel otherwise.
+    m_stopAction = new QAction(tr("Stop"), this);
+    m_stopAction->setObjectName(QStringLiteral("actStopBatch"));
+    m_stopAction->setShortcut(Qt::Key_Escape);
+    m_stopAction->setEnabled(false);
+    addAction(m_stopAction);
+    connect(m_stopAction, &QAction::triggered, m_progress, &BatchProgress::stop);
+    m_rampStatus = new QLabel(statusBar());
+    m_rampStatus->setObjectName(QStringLiteral("rampStatus"));
+    m_rampStatus->setAccessibleName(tr("Ramp settings"));
+    m_rampStatus->setAccessibleDescription(tr("The ramp time and the soft-ramping switch"));
+    statusBar()->addPermanentWidget(m_rampStatus);
 }
 
 void MainWindow::startUp() {
@@ -342,121 +216,53 @@ void MainWindow::startUp() {
     showRampStatus();
 }
 
-template <typename Command>
-void MainWindow::runCommand(Command command) {
-    if (m_busy) return;
-    m_busy = true;
-    mnuConProtSes->setEnabled(false);
-    mnuConvrtAlbm->setEnabled(false);
-    command();
-    mnuConProtSes->setEnabled(true);
-    mnuConvrtAlbm->setEnabled(true);
-    m_busy = false;
-    if (m_closeRequested) close();
-}
-
-void MainWindow::addRow(ConversionRow row) {
-    m_lastRow = row;
-    lstResults->addRow(row);
-}
-
-void MainWindow::showBatchStatus(bool album, const AlbumOutcome& outcome) {
-    for (const std::string& path : outcome.notReached) {
-        addRow(ConversionRow(ConversionRow::Outcome::Stopped, QString::fromStdString(path)));
+void MainWindow::showSelectedRow() {
+    const ConversionRow* row =
+        lstResults->selectedItems().isEmpty() ? nullptr : lstResults->currentRow();
+    const QString details = row ? detailsText(*row) : QString();
+    m_details->setPlainText(details);
+    // As high as its lines wrap at the list's width, up to a few.
+    const int margins =
+        2 * (m_details->frameWidth() + static_cast<int>(m_details->document()->documentMargin()));
+    const QFontMetrics metrics = m_details->fontMetrics();
+    const int textHeight = metrics
+                               .boundingRect(QRect(0, 0, lstResults->width() - margins, 1 << 20),
+                                             Qt::TextWordWrap, details)
+                               .height();
+    m_details->setMaximumHeight(std::min(textHeight, 8 * metrics.lineSpacing()) + margins + 2);
+    m_details->setVisible(!details.isEmpty());
+    if (row) {
+        m_pane->showRow(*row);
+    } else {
+        m_pane->showHint(tr("Select a conversion to see its steps."));
     }
-    const int notFound = outcome.notFound();
-    const int failed = outcome.failed() - notFound;
-    const QString name = fileName(outcome.albumPath);
-    QString text = album ? tr("Album %1: %2 converted, %3 not found")
-                               .arg(name)
-                               .arg(outcome.converted())
-                               .arg(notFound)
-                         : tr("Folder %1: %2 converted").arg(name).arg(outcome.converted());
-    if (failed > 0) text += tr(", %1 failed").arg(failed);
-    if (outcome.stopped) text += tr(" (stopped)");
-    m_status->setText(text);
 }
 
-void MainWindow::mnuConProtSes_Click() {
-    runCommand([this] {
-        const SessionOutcome outcome = runSessionConversion(m_state, *m_host);
-        if (outcome.sourcePath.empty()) return;  // the dialog was cancelled
-        addRow(rowFor(outcome));
-        m_status->setText(sessionStatus(m_lastRow));
-    });
-}
-
-void MainWindow::mnuConvrtAlbm_Click() {
-    runCommand([this] {
-        const AlbumOutcome outcome = runAlbumConversion(m_state, *m_host);
-        if (outcome.albumPath.empty()) return;
-        showBatchStatus(true, outcome);
-    });
-}
-
-void MainWindow::openSession(const QString& path) {
-    const std::string source = QDir::toNativeSeparators(path).toStdString();
-    const AlbumOutcome outcome = runSessionBatch(m_state, *m_host, source, {source});
-    if (!outcome.entries.empty()) m_status->setText(sessionStatus(m_lastRow));
-}
-
-void MainWindow::openAlbum(const QString& path) {
-    // As with an album picked in the dialog, the next dialog opens in its folder.
-    m_state.lastFolder = QDir::toNativeSeparators(QFileInfo(path).absolutePath()).toStdString();
-    showBatchStatus(true,
-                    convertAlbum(m_state, *m_host, QDir::toNativeSeparators(path).toStdString()));
-}
-
-void MainWindow::openFolder(const QString& path) {
-    const AlbumOutcome outcome =
-        runFolderConversion(m_state, *m_host, QDir::toNativeSeparators(path).toStdString());
-    showBatchStatus(false, outcome);
-}
-
-bool MainWindow::openFiles(const QStringList& paths) {
-    if (m_busy) return false;
-    runCommand([&] {
-        for (const QString& given : paths) {
-            if (m_closeRequested) break;
-            const QString path = QFileInfo(given).absoluteFilePath();
-            if (!QFileInfo::exists(path)) {
-                addRow(ConversionRow(ConversionRow::Outcome::NotFound, path));
-                m_status->setText(tr("%1 was not found").arg(QFileInfo(path).fileName()));
-            } else if (!isConvertible(path)) {
-                // Converting any file that happens to be dropped would write an OSw file
-                // beside it; only what is named as a session is taken.
-                addRow(ConversionRow(ConversionRow::Outcome::NotConverted, path,
-                                     tr("not a session, album or folder")));
-            } else if (QFileInfo(path).isDir()) {
-                openFolder(path);
-            } else if (hasSuffix(path, "ZA2")) {
-                openAlbum(path);
-            } else {
-                openSession(path);
-            }
-            // Cancel in a message stops what was handed over, not only the one file.
-            if (m_state.lastAnswer == kAnswerCancel) break;
-        }
-    });
-    return true;
+void MainWindow::openRowFolder(const ConversionRow& row) {
+    const QString folder =
+        QFileInfo(row.targetPath.isEmpty() ? row.sourcePath : row.targetPath).absolutePath();
+    if (!QFileInfo(folder).isDir() || !QDesktopServices::openUrl(QUrl::fromLocalFile(folder))) {
+        m_status->setText(
+            tr("The folder %1 cannot be opened").arg(QDir::toNativeSeparators(folder)));
+    }
 }
 
 void MainWindow::showSession(const QString& path) {
-    if (!isViewable(path)) return;
-    m_viewedSession = path;
-    std::string problem;
-    if (m_sessionView->openFile(path.toStdString(), m_state.ramp, problem)) {
-        m_sessionName->setText(QFileInfo(path).fileName());
-        m_sessionView->show();
-    } else {
-        m_sessionName->setText(
-            tr("%1 cannot be shown: %2")
-                .arg(QFileInfo(path).fileName(), QString::fromStdString(problem)));
-    }
+    if (isViewable(path)) m_pane->showFile(path, m_state.ramp);
 }
 
 void MainWindow::viewSessionFile() {
     if (m_busy) return;
+    if (!lstResults->selectedItems().isEmpty()) {
+        if (const ConversionRow* row = lstResults->currentRow()) {
+            if (row->outcome != ConversionRow::Outcome::Converted && isViewable(row->sourcePath)) {
+                m_pane->showFile(row->sourcePath, m_state.ramp);
+            } else {
+                m_pane->showRow(*row);
+            }
+            return;
+        }
+    }
     OpenDialogSettings settings{"Orvanel or Zendrel Session (*.OSw *.ZS2)|*.OSw *.ZS2",
                                 "*.OSw",
                                 tr("View session file").toStdString(),
@@ -468,68 +274,8 @@ void MainWindow::viewSessionFile() {
     }
 }
 
-void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    dragMoveEvent(event);
-}
-
-void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
-    const QStringList paths = localPaths(event->mimeData());
-    const bool view = event->modifiers() & Qt::ControlModifier;
-    const bool wanted = std::any_of(paths.begin(), paths.end(), view ? isViewable : isConvertible);
-    // Refused while a command runs, so the cursor shows that the drop would do nothing.
-    if (wanted && !m_busy) {
-        event->acceptProposedAction();
-    } else {
-        event->ignore();
-    }
-}
-
-void MainWindow::dropEvent(QDropEvent* event) {
-    const QStringList paths = localPaths(event->mimeData());
-    if (m_busy || paths.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    if (event->modifiers() & Qt::ControlModifier) {
-        for (const QString& path : paths) {
-            if (isViewable(path)) return showSession(path);
-        }
-        return;
-    }
-    // The drag's source waits for the drop to return; convert once it has.
-    QMetaObject::invokeMethod(
-        this, [this, paths] { openFiles(paths); }, Qt::QueuedConnection);
-}
-
-bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == fraSetSoftRamp && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
-            Command1_Click(key == Qt::Key_Escape ? 1 : 0);
-            return true;
-        }
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
 void MainWindow::mnuSetSoftTime_Click() {
-    const int seconds = m_state.ramp.rampTime / 10;
-    lblRmpTim->setText(QString::number(seconds));
-    sldrRampTime->setValue(seconds);
-    fraSetSoftRamp->show();
-    fraSetSoftRamp->raise();
-    sldrRampTime->setFocus();
-}
-
-void MainWindow::sldrRampTime_Change(int value) {
-    lblRmpTim->setText(QString::number(value));
-}
-
-void MainWindow::Command1_Click(int index) {
-    if (index == 0) m_state.ramp.rampTime = static_cast<std::int16_t>(10 * sldrRampTime->value());
-    fraSetSoftRamp->hide();
-    showRampStatus();
+    fraSetSoftRamp->open();
 }
 
 void MainWindow::mnuRampSofts_Click() {
@@ -539,9 +285,15 @@ void MainWindow::mnuRampSofts_Click() {
 
 void MainWindow::showRampStatus() {
     if (!m_rampStatus) return;
-    m_rampStatus->setText(mnuRampSofts->isChecked()
-                              ? tr("Ramp %1 s, soft ramping on").arg(m_state.ramp.rampTime / 10)
-                              : tr("Ramp %1 s, soft ramping off").arg(m_state.ramp.rampTime / 10));
+    const int seconds = m_state.ramp.rampTime / 10;
+    if (seconds == 0) {
+        // With no ramp time the switch changes nothing.
+        m_rampStatus->setText(tr("Ramps off"));
+    } else {
+        m_rampStatus->setText(mnuRampSofts->isChecked()
+                                  ? tr("Ramp %1 s, soft ramping on").arg(seconds)
+                                  : tr("Ramp %1 s, soft ramping off").arg(seconds));
+    }
 }
 
 void MainWindow::mnuAbout_Click() {
@@ -551,37 +303,6 @@ void MainWindow::mnuAbout_Click() {
            "sessions.</p><p>License: MIT</p><p>Built with Qt %2, running on Qt %3.</p>")
             .arg(QStringLiteral(Z2O_VERSION), QStringLiteral(QT_VERSION_STR),
                  QString::fromLatin1(qVersion())));
-}
-
-void MainWindow::closeOnTerminationSignal() {
-#ifndef Q_OS_WIN
-    // The handler may only write to a pipe; the window closes when the event loop reads it.
-    static int fds[2] = {-1, -1};
-    if (fds[0] < 0) {
-        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0) {
-            return;
-        }
-        struct sigaction action = {};
-        action.sa_handler = [](int) {
-            const int saved = errno;
-            [[maybe_unused]] const auto written = ::write(fds[0], "t", 1);
-            errno = saved;
-        };
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        ::sigaction(SIGTERM, &action, nullptr);
-    }
-    auto* notifier = new QSocketNotifier(fds[1], QSocketNotifier::Read, this);
-    connect(notifier, &QSocketNotifier::activated, this, [this] {
-        char bytes[16];
-        while (::read(fds[1], bytes, sizeof bytes) > 0) {
-        }
-        close();
-        // A dialog or message of a running command closes as by Escape; the command then
-        // winds down without asking anything more.
-        if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-    });
-#endif
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

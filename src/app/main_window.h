@@ -1,23 +1,24 @@
 // frmZ2O: the converter's one window, its menus, the ramp-time panel, the results of this run
-// and the status line.
+// with the details of a row's problems, the session view and the status line.
 #pragma once
 
 #include <QMainWindow>
 #include <memory>
 
 #include "album/album.h"
-#include "app/results_list.h"
+#include "app/conversion_row.h"
 #include "convert/host.h"
 
 class QAction;
-class QGroupBox;
 class QLabel;
-class QSlider;
+class QPlainTextEdit;
 
 namespace z2o {
 
+class BatchProgress;
+class RampPanel;
 class ResultsList;
-class SessionView;
+class SessionPane;
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -28,16 +29,13 @@ class MainWindow : public QMainWindow {
     ~MainWindow() override;
 
     const ProgramState& state() const { return m_state; }
-    const QString& viewedSession() const { return m_viewedSession; }
+    // The file the session view draws, or empty.
+    const QString& viewedSession() const;
 
     // Converts each path in order: a folder through the folder walk, an album (ZA2 in any
     // case) as the album command converts a picked one, anything else as an album entry.
     // Drops and the command line come here. False, and nothing done, while a command runs.
     bool openFiles(const QStringList& paths);
-
-    // Closes the window, as the user would, when the process is asked to end (SIGTERM, as at
-    // a log-out). Does nothing where the system has no such signal.
-    void closeOnTerminationSignal();
 
   public slots:
     // Shows an existing OSw or ZS2 file in the session view.
@@ -48,22 +46,22 @@ class MainWindow : public QMainWindow {
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // What the commands see of the window; in main_window_commands.cpp with the commands.
     class CommandHost;
+    std::unique_ptr<Host> makeCommandHost(Host& dialogs);
 
     void buildMenus();
     void buildRampPanel();
     void buildClientArea();
+    void buildStatusLine();
     void startUp();
 
     void mnuConProtSes_Click();
     void mnuConvrtAlbm_Click();
     void mnuSetSoftTime_Click();
     void mnuRampSofts_Click();
-    void sldrRampTime_Change(int value);
-    void Command1_Click(int index);
     void mnuAbout_Click();
     void viewSessionFile();
 
@@ -78,15 +76,17 @@ class MainWindow : public QMainWindow {
     void openFolder(const QString& path);
     void showBatchStatus(bool album, const AlbumOutcome& outcome);
     void addRow(ConversionRow row);
+    void showSelectedRow();
+    void openRowFolder(const ConversionRow& row);
     void showRampStatus();
 
     ProgramState m_state;
     bool rampToggleGuard = false;
     std::unique_ptr<Host> m_ownDialogs;
-    std::unique_ptr<CommandHost> m_host;
+    std::unique_ptr<Host> m_host;
     bool m_busy = false;
     bool m_closeRequested = false;
-    QString m_viewedSession;
+    bool m_stopRequested = false;
     ConversionRow m_lastRow;  // the row added last, which the status line words
 
     QAction* mnuConProtSes = nullptr;
@@ -95,14 +95,13 @@ class MainWindow : public QMainWindow {
     QAction* mnuSetSoftTime = nullptr;
     QAction* mnuRampSofts = nullptr;
     QAction* mnuAbout = nullptr;
-    QGroupBox* fraSetSoftRamp = nullptr;
-    QLabel* lblRmpTim = nullptr;
-    QSlider* sldrRampTime = nullptr;
+    QAction* m_stopAction = nullptr;
+    RampPanel* fraSetSoftRamp = nullptr;
     ResultsList* lstResults = nullptr;
-    QWidget* sessionViewArea = nullptr;
-    QLabel* m_sessionName = nullptr;
-    SessionView* m_sessionView = nullptr;
+    QPlainTextEdit* m_details = nullptr;
+    SessionPane* m_pane = nullptr;
     QLabel* m_status = nullptr;
+    BatchProgress* m_progress = nullptr;
     QLabel* m_rampStatus = nullptr;
 };
 

@@ -15,16 +15,20 @@ QString fromUtf8(const std::string& text) {
 
 // "Zendrel Session (*.ZS2)|*.ZS2" names its patterns in capitals; on a case-sensitive file
 // system the lower-case spelling is offered as well, or a user's "alpha.zs2" would not show.
+#ifdef Q_OS_WIN
+constexpr bool kCaseSensitiveNames = false;
+#else
+constexpr bool kCaseSensitiveNames = true;
+#endif
+
 QString nameFilter(const std::string& filter) {
     QString description = fromUtf8(filter).section(QLatin1Char('|'), 0, 0);
-#ifndef Q_OS_WIN
     const QString pattern = fromUtf8(filter).section(QLatin1Char('|'), 1, 1);
-    if (!pattern.isEmpty() && pattern != pattern.toLower()) {
+    if (kCaseSensitiveNames && !pattern.isEmpty() && pattern != pattern.toLower()) {
         description.replace(
             QLatin1Char('(') + pattern + QLatin1Char(')'),
             QLatin1Char('(') + pattern + QLatin1Char(' ') + pattern.toLower() + QLatin1Char(')'));
     }
-#endif
     return description;
 }
 
@@ -64,7 +68,12 @@ std::int32_t QtHost::showMessage(const Message& message) {
 }
 
 bool QtHost::processEvents() {
+    // A batch asks before each of its sessions, and small ones take well under a millisecond:
+    // handling events and repainting every time would cost more than the conversions. Ten times
+    // a second keeps the progress moving and Stop at hand.
+    if (m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventsInterval) return true;
     QCoreApplication::processEvents();
+    m_sinceEvents.start();
     return true;
 }
 

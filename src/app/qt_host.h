@@ -1,6 +1,7 @@
 // The Qt side of the host: the open dialog, message boxes and pending events.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include "convert/host.h"
@@ -20,7 +21,10 @@ class QtHost : public Host {
     std::string programFolder() override;
 
   private:
+    static constexpr qint64 kEventsInterval = 100;  // milliseconds
+
     QWidget* m_parent;
+    QElapsedTimer m_sinceEvents;
 };
 
 }  // namespace z2o

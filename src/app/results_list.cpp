@@ -1,63 +1,204 @@
 #include "app/results_list.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
+#include "convert/clock_text.h"
+
 namespace z2o {
+namespace {
 
-QString errorCountText(int errors) {
-    return errors == 1 ? QObject::tr("1 error") : QObject::tr("%1 errors").arg(errors);
-}
+constexpr int kRowRole = Qt::UserRole;  // on the source column: the row's index
 
-QString outcomeText(const ConversionRow& row) {
+enum class Severity { None, Warning, Failed, Stopped };
+
+Severity severityOf(const ConversionRow& row) {
     switch (row.outcome) {
         case ConversionRow::Outcome::Converted:
-            return row.errors == 0
-                       ? QObject::tr("converted")
-                       : QObject::tr("converted with %1").arg(errorCountText(row.errors));
-        case ConversionRow::Outcome::NotConverted:
-            return row.reason.isEmpty() ? QObject::tr("not converted")
-                                        : QObject::tr("not converted: %1").arg(row.reason);
-        case ConversionRow::Outcome::NotFound:
-            return QObject::tr("not found");
+            return row.errors > 0 ? Severity::Warning : Severity::None;
         case ConversionRow::Outcome::Stopped:
-            return QObject::tr("stopped");
+            return Severity::Stopped;
+        default:
+            return Severity::Failed;
+    }
+}
+
+// Colours the text of rows with problems, from the palette in use at each paint, and cuts the
+// outcome at its end rather than in its middle.
+class RowDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    const std::deque<ConversionRow>* rows = nullptr;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.column() == ResultsList::kOutcome) option->textElideMode = Qt::ElideRight;
+        const auto at = index.siblingAtColumn(ResultsList::kSource).data(kRowRole);
+        if (!at.isValid()) return;
+        const QColor color = problemTextColor((*rows)[at.toUInt()], option->palette);
+        if (color.isValid()) option->palette.setColor(QPalette::Text, color);
+    }
+};
+
+}  // namespace
+
+// A row's cells, worded from its conversion when they are shown rather than stored: a batch of
+// thousands adds its rows at no more than the cost of keeping them. Sorts numbers as numbers and
+// outcomes by how bad they are.
+class RowItem : public QTreeWidgetItem {
+  public:
+    RowItem(const ConversionRow& row, uint index) : m_row(row), m_index(index) {}
+
+    QVariant data(int column, int role) const override {
+        switch (role) {
+            case Qt::DisplayRole:
+                return text(column);
+            case Qt::ToolTipRole:
+                return toolTip(column);
+            case Qt::DecorationRole:
+                if (column == ResultsList::kOutcome && severityOf(m_row) != Severity::None) {
+                    return static_cast<ResultsList*>(treeWidget())
+                        ->icon(static_cast<int>(severityOf(m_row)));
+                }
+                return {};
+            case Qt::TextAlignmentRole:
+                if (column == ResultsList::kSteps || column == ResultsList::kPlayingTime) {
+                    return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+                }
+                return {};
+            case kRowRole:
+                return column == ResultsList::kSource ? QVariant(m_index) : QVariant();
+            default:
+                return QTreeWidgetItem::data(column, role);
+        }
+    }
+
+    bool operator<(const QTreeWidgetItem& other) const override {
+        const ConversionRow& a = m_row;
+        const ConversionRow& b = static_cast<const RowItem&>(other).m_row;
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        const auto byText = [&] {
+            return QString::localeAwareCompare(text(column), other.text(column)) < 0;
+        };
+        switch (column) {
+            case ResultsList::kSteps:
+                return std::pair(a.outcome == ConversionRow::Outcome::Converted, a.steps) <
+                       std::pair(b.outcome == ConversionRow::Outcome::Converted, b.steps);
+            case ResultsList::kPlayingTime:
+                return a.playingTenths < b.playingTenths;
+            case ResultsList::kOutcome:
+                if (severityOf(a) != severityOf(b)) return severityOf(a) > severityOf(b);
+                return byText();
+            default:
+                return byText();
+        }
+    }
+
+  private:
+    QString text(int column) const {
+        const bool converted = m_row.outcome == ConversionRow::Outcome::Converted;
+        switch (column) {
+            case ResultsList::kSource:
+                return QFileInfo(m_row.sourcePath).fileName();
+            case ResultsList::kOutcome:
+                return outcomeText(m_row);
+            case ResultsList::kFolder:
+                return QDir::toNativeSeparators(QFileInfo(m_row.sourcePath).absolutePath());
+            case ResultsList::kTarget:
+                return m_row.targetPath.isEmpty() ? QString()
+                                                  : QFileInfo(m_row.targetPath).fileName();
+            case ResultsList::kSteps:
+                return converted ? QString::number(m_row.steps) : QString();
+            case ResultsList::kPlayingTime:
+                return converted && m_row.playingTenths >= 0
+                           ? QString::fromStdString(clockText(m_row.playingTenths))
+                           : QString();
+        }
+        return {};
+    }
+
+    // The whole of what a cell may cut short.
+    QString toolTip(int column) const {
+        switch (column) {
+            case ResultsList::kSource:
+                return QDir::toNativeSeparators(QFileInfo(m_row.sourcePath).absoluteFilePath());
+            case ResultsList::kTarget:
+                return QDir::toNativeSeparators(m_row.targetPath);
+            case ResultsList::kFolder:
+            case ResultsList::kOutcome:
+                return text(column);
+        }
+        return {};
+    }
+
+    const ConversionRow& m_row;
+    uint m_index;
+};
+
+QColor problemTextColor(const ConversionRow& row, const QPalette& palette) {
+    // A red or an amber as dark as the palette's text on a light base, as light on a dark one.
+    const bool lightBase = palette.color(QPalette::Base).lightness() >= 128;
+    switch (severityOf(row)) {
+        case Severity::Failed:
+            return QColor::fromHsl(0, 200, lightBase ? 80 : 185);
+        case Severity::Warning:
+            return QColor::fromHsl(32, 220, lightBase ? 70 : 170);
+        case Severity::Stopped:
+            return palette.color(QPalette::PlaceholderText);
+        case Severity::None:
+            break;
     }
     return {};
 }
 
-QString playingTimeText(qint64 tenths) {
-    const qint64 seconds = tenths / 10;
-    const QString rest =
-        QStringLiteral("%1.%2").arg(seconds % 60, 2, 10, QLatin1Char('0')).arg(tenths % 10);
-    if (seconds < 3600) return QStringLiteral("%1:%2").arg(seconds / 60).arg(rest);
-    return QStringLiteral("%1:%2:%3")
-        .arg(seconds / 3600)
-        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-        .arg(rest);
-}
-
 ResultsList::ResultsList(QWidget* parent) : QTreeWidget(parent) {
     setObjectName(QStringLiteral("lstResults"));
-    setHeaderLabels(
-        {tr("Source"), tr("Folder"), tr("Target"), tr("Steps"), tr("Playing time"), tr("Outcome")});
+    setAccessibleName(tr("Conversions"));
+    setAccessibleDescription(tr("One row for each session converted in this run"));
+    QStringList labels(kColumnCount);
+    labels[kSource] = tr("Source");
+    labels[kOutcome] = tr("Outcome");
+    labels[kFolder] = tr("Folder");
+    labels[kTarget] = tr("Target");
+    labels[kSteps] = tr("Steps");
+    labels[kPlayingTime] = tr("Playing time");
+    setHeaderLabels(labels);
     setRootIsDecorated(false);
     setUniformRowHeights(true);
-    setSelectionMode(QAbstractItemView::SingleSelection);
-    header()->setStretchLastSection(true);
-    // Room for typical names in the window's first size; the user widens what needs more.
-    const int widths[] = {110, 80, 110, 45, 90};
-    for (int column = 0; column < 5; ++column)
-        setColumnWidth(column, widths[column]);
-    headerItem()->setTextAlignment(3, Qt::AlignRight);
-    headerItem()->setTextAlignment(4, Qt::AlignRight);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // A folder's beginning is the same in every row; its end tells them apart.
+    setTextElideMode(Qt::ElideMiddle);
+    auto* delegate = new RowDelegate(this);
+    delegate->rows = &m_rows;
+    setItemDelegate(delegate);
+
+    // The names and the outcome share the width as the window grows; the numbers keep theirs.
+    QHeaderView* head = header();
+    head->setStretchLastSection(false);
+    head->setSectionResizeMode(QHeaderView::Stretch);
+    for (const int column : {kSteps, kPlayingTime}) {
+        head->setSectionResizeMode(column, QHeaderView::Fixed);
+        setColumnWidth(column, head->fontMetrics().horizontalAdvance(labels[column]) + 24);
+        headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // In the order of the run until the user sorts by a column.
+    head->setSortIndicator(-1, Qt::AscendingOrder);
+    setSortingEnabled(true);
 
     m_hint = new QLabel(
         tr("Use the Files menu, or drop sessions, albums or folders here, to convert them."));
     m_hint->setObjectName(QStringLiteral("lstResultsHint"));
+    m_hint->setAccessibleDescription(tr("How to start a conversion"));
     m_hint->setAlignment(Qt::AlignCenter);
     m_hint->setWordWrap(true);
     m_hint->setEnabled(false);  // drawn greyed, as a hint rather than content
@@ -66,39 +207,74 @@ ResultsList::ResultsList(QWidget* parent) : QTreeWidget(parent) {
     auto* layout = new QVBoxLayout(viewport());
     layout->addWidget(m_hint);
 
-    connect(this, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
-        if (!targetPath(item).isEmpty()) emit openTargetFolder(targetPath(item));
+    connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
+        if (const ConversionRow* shown = row(item)) emit openRowFolder(*shown);
     });
 }
 
-void ResultsList::addRow(const ConversionRow& row) {
-    const QFileInfo source(row.sourcePath);
-    auto* item = new QTreeWidgetItem(this);
-    item->setText(0, source.fileName());
-    item->setText(1, source.absolutePath());
-    item->setToolTip(1, source.absolutePath());
-    item->setText(2, QFileInfo(row.targetPath).fileName());
-    item->setData(2, Qt::UserRole, row.targetPath);
-    if (row.outcome == ConversionRow::Outcome::Converted) {
-        item->setText(3, QString::number(row.steps));
-        if (row.playingTenths >= 0) item->setText(4, playingTimeText(row.playingTenths));
-    }
-    item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
-    item->setTextAlignment(4, Qt::AlignRight | Qt::AlignVCenter);
-    item->setText(5, outcomeText(row));
-    item->setToolTip(5, item->text(5));
-    m_hint->hide();
-    scrollToItem(item);
+const QIcon& ResultsList::icon(int severity) const {
+    // Looked up on first use: the style may search the desktop's icon theme, which would slow
+    // the window's start.
+    static constexpr QStyle::StandardPixmap kPixmaps[] = {
+        QStyle::SP_MessageBoxInformation, QStyle::SP_MessageBoxWarning,
+        QStyle::SP_MessageBoxCritical, QStyle::SP_MessageBoxInformation};
+    QIcon& cached = m_icons[severity];
+    if (cached.isNull()) cached = style()->standardIcon(kPixmaps[severity]);
+    return cached;
 }
 
-QString ResultsList::targetPath(const QTreeWidgetItem* item) {
-    return item ? item->data(2, Qt::UserRole).toString() : QString();
+ResultsList::~ResultsList() {
+    qDeleteAll(m_pending);
+}
+
+void ResultsList::addRow(ConversionRow row) {
+    m_rows.push_back(std::move(row));
+    m_pending.append(new RowItem(m_rows.back(), static_cast<uint>(m_rows.size() - 1)));
+    // Rows join the list together when events next run, or when the command ends: the list
+    // lays itself out for every insertion, which for a long batch would cost more than the
+    // batch.
+    if (m_pending.size() > 1) return;
+    QMetaObject::invokeMethod(this, &ResultsList::showNewRows, Qt::QueuedConnection);
+}
+
+void ResultsList::showNewRows() {
+    if (m_pending.isEmpty()) return;
+    // In one insertion; with sorting on, Qt would take them one by one (and in reverse order).
+    // Turned on again, sorting places them by the column the user chose, if any.
+    setSortingEnabled(false);
+    addTopLevelItems(m_pending);
+    setSortingEnabled(true);
+    scrollToItem(m_pending.last());
+    m_pending.clear();
+    m_hint->hide();
+}
+
+const ConversionRow* ResultsList::row(const QTreeWidgetItem* item) const {
+    if (!item) return nullptr;
+    const QVariant at = item->data(kSource, kRowRole);
+    return at.isValid() ? &m_rows[at.toUInt()] : nullptr;
+}
+
+QString ResultsList::selectionText() const {
+    QStringList lines;
+    QStringList cells;
+    for (int column = 0; column < kColumnCount; ++column)
+        cells << headerItem()->text(column);
+    lines << cells.join(QLatin1Char('\t'));
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = topLevelItem(i);
+        if (!item->isSelected()) continue;
+        cells.clear();
+        for (int column = 0; column < kColumnCount; ++column)
+            cells << item->text(column);
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
 void ResultsList::keyPressEvent(QKeyEvent* event) {
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        !targetPath(currentItem()).isEmpty()) {
-        emit openTargetFolder(targetPath(currentItem()));
+    if (event->matches(QKeySequence::Copy)) {
+        QApplication::clipboard()->setText(selectionText());
         return;
     }
     QTreeWidget::keyPressEvent(event);

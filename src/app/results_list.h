@@ -1,51 +1,55 @@
 // lstResults: one row for each conversion of this run; nothing of it is saved.
 #pragma once
 
+#include <QIcon>
 #include <QTreeWidget>
+#include <deque>
+
+#include "app/conversion_row.h"
 
 class QLabel;
 
 namespace z2o {
 
-// What the window learnt of one conversion.
-struct ConversionRow {
-    enum class Outcome { Converted, NotConverted, NotFound, Stopped };
-    ConversionRow() = default;
-    ConversionRow(Outcome outcome, QString source, QString why = {})
-        : outcome(outcome), sourcePath(std::move(source)), reason(std::move(why)) {}
-    Outcome outcome = Outcome::Converted;
-    QString sourcePath;
-    QString targetPath;  // empty when no target was named
-    int steps = 0;
-    qint64 playingTenths = -1;  // of the target as written; -1 when there is none
-    int errors = 0;             // per-step errors the session raised
-    QString reason;             // why it was not converted
-};
-
-// The one place that words an outcome, for the list and the status line alike.
-QString outcomeText(const ConversionRow& row);
-QString errorCountText(int errors);  // "1 error", "3 errors"
-// Tenths of a second as "m:ss.t", with hours in front once there are any.
-QString playingTimeText(qint64 tenths);
+// The text colour of a row with problems, of the palette's own contrast so that it reads on a
+// light and on a dark theme alike; invalid for a row without problems.
+QColor problemTextColor(const ConversionRow& row, const QPalette& palette);
 
 class ResultsList : public QTreeWidget {
     Q_OBJECT
 
   public:
+    // The outcome comes second, so that it shows in the window's first, narrow size.
+    enum Column { kSource, kOutcome, kFolder, kTarget, kSteps, kPlayingTime, kColumnCount };
+
     explicit ResultsList(QWidget* parent);
-    void addRow(const ConversionRow& row);
-    // The full target path of a row, or empty.
-    static QString targetPath(const QTreeWidgetItem* item);
+    ~ResultsList() override;
+
+    void addRow(ConversionRow row);
+    // The rows added since events last ran; the window calls it as each command ends.
+    void showNewRows();
+    // The row an item shows, or null.
+    const ConversionRow* row(const QTreeWidgetItem* item) const;
+    const ConversionRow* currentRow() const { return row(currentItem()); }
+    // The selected rows in their order on screen, as tab-separated text under a header line.
+    QString selectionText() const;
 
   signals:
-    // Double-click or Enter on a row that names a target.
-    void openTargetFolder(const QString& targetPath);
+    // Double-click or Enter on a row.
+    void openRowFolder(const ConversionRow& row);
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    friend class RowItem;
+    // The style's icon of a row's severity.
+    const QIcon& icon(int severity) const;
+
+    std::deque<ConversionRow> m_rows;  // stable while rows are added
     QLabel* m_hint;
+    QList<QTreeWidgetItem*> m_pending;
+    mutable QIcon m_icons[4];
 };
 
 }  // namespace z2o
