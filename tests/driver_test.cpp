@@ -154,51 +154,61 @@ TEST_F(Driver, TargetNames) {
         EXPECT_EQ(targetPathFor(source, "\\/"), target);
 }
 
-// What cannot be converted is reported once, with the file it concerns, and writes nothing; a
-// length that is not a whole number of records asks whether to go on. Lengths of whole records
-// convert, here to an empty target (all-zero records hold no step).
+// What cannot be converted is reported once, with the file it concerns, and writes nothing (a
+// target in the way is refused before any step is converted); a length that is not a whole
+// number of records asks whether to go on. Lengths of whole records convert, here to an empty
+// target (all-zero records hold no step).
 TEST_F(Driver, SourcesThatCannotBeConverted) {
     for (const std::size_t bytes : {0, 44, 45, 46, 90})
         writeBytes(dir / ("L" + std::to_string(bytes) + ".ZS2"), std::vector<std::uint8_t>(bytes));
     fs::create_directories(dir.path() / "Folder.ZS2");
+    fs::create_directories(dir.path() / "Dir.OSw");
     writeBytes(dir / "Big.ZS2", std::vector<std::uint8_t>(32768 * kSourceRecordSize, 0));
-    writeBytes(dir / "Big.OSw", {1, 2, 3});
-    writeBytes(dir / "Same.OSw", samples::buildSession("step\n"));
+    for (const char* name : {"Big.OSw", "Many.OSw", "RO.OSw", "Dir.OSw/inside"})
+        writeBytes(dir / name, {1, 2, 3});
+    fs::permissions(dir.path() / "RO.OSw", fs::perms::owner_read | fs::perms::group_read);
+    for (const char* name : {"Same.OSw", "RO.ZS2"})
+        writeBytes(dir / name, samples::buildSession("step\n"));
+    writeBytes(dir / "Dir.ZS2", samples::buildSession("step duration=___30.0\n"));
     // 8192 steps of four records each would need step number 32768.
     writeBytes(dir / "Many.ZS2",
                samples::buildSession("step duration=20:00.0 channel=0x3C repeat=8192\n"));
-    writeBytes(dir / "Many.OSw", {4, 5, 6});
-    const std::string incompatible =
-        "Data in ...\r\n@\r\nisn't compatible with current spec.s.\r\n"
-        "'Open File' aborted";
+    const std::string incompatible = "isn't compatible with current spec.s.\r\n'Open File' aborted";
     using Status = SessionOutcome::Status;
     const std::tuple<std::string, Status, std::string> rows[] = {
         {"L0.ZS2", Status::Converted, ""},
         {"L45.ZS2", Status::Converted, ""},
         {"L90.ZS2", Status::Converted, ""},
-        {"L44.ZS2", Status::Rejected, incompatible},
-        {"L46.ZS2", Status::Rejected, incompatible},
-        {"Missing.ZS2", Status::Failed, "File not found\r\n@"},
-        {"NoFolder/A.ZS2", Status::Failed, "Path not found\r\n@"},
-        {"Same.OSw/A.ZS2", Status::Failed, "Path not found\r\n@"},  // a file, not a folder
-        {"Folder.ZS2", Status::Failed, "Path/File access error\r\n@"},
-        {"Big.ZS2", Status::Failed, "Overflow\r\n@"},
-        {"Many.ZS2", Status::Failed, "Overflow\r\n@"},
-        {"Same.OSw", Status::Failed, "Path/File access error\r\n@"},
+        {"L44.ZS2", Status::Rejected, "Data in ...\r\n@L44.ZS2\r\n" + incompatible},
+        {"L46.ZS2", Status::Rejected, "Data in ...\r\n@L46.ZS2\r\n" + incompatible},
+        {"Missing.ZS2", Status::Failed, "File not found\r\n@Missing.ZS2"},
+        {"NoFolder/A.ZS2", Status::Failed, "Path not found\r\n@NoFolder/A.ZS2"},
+        {"Same.OSw/A.ZS2", Status::Failed, "Path not found\r\n@Same.OSw/A.ZS2"},  // not a folder
+        {"Folder.ZS2", Status::Failed, "Path/File access error\r\n@Folder.ZS2"},
+        {"Big.ZS2", Status::Failed, "Overflow\r\n@Big.ZS2"},
+        {"Many.ZS2", Status::Failed, "Overflow\r\n@Many.ZS2"},
+        {"Same.OSw", Status::Failed, "Path/File access error\r\n@Same.OSw"},
+        {"RO.ZS2", Status::Failed, "Permission denied\r\n@RO.OSw"},
+        {"Dir.ZS2", Status::Failed, "Path/File access error\r\n@Dir.OSw"},
 #ifdef __linux__
         // Windows (Wine at least) answers a name too long with "not found".
-        {std::string(300, 'n') + ".ZS2", Status::Failed, "Bad file name or number\r\n@"},
+        {std::string(300, 'n') + ".ZS2", Status::Failed,
+         "Bad file name or number\r\n@" + std::string(300, 'n') + ".ZS2"},
         // Longer than the size it reports: the source is not what it was when opened.
-        {"Grows.ZS2", Status::Failed, "Device I/O error\r\n@"},
+        {"Grows.ZS2", Status::Failed, "Device I/O error\r\n@Grows.ZS2"},
+        // Neither waits: a pipe for a writer, a device for its end.
+        {"Pipe.ZS2", Status::Failed, "Path/File access error\r\n@Pipe.ZS2"},
+        {"/dev/zero", Status::Failed, "Path/File access error\r\n/dev/zero"},
 #endif
     };
 #ifdef __linux__
     fs::create_symlink("/proc/version", dir.path() / "Grows.ZS2");
+    ASSERT_EQ(mkfifo((dir / "Pipe.ZS2").c_str(), 0600), 0);
 #endif
+    const auto before = dir.names();
     for (const FileFaultHook& hook : {FileFaultHook{}, noUnnamedFiles}) {
         setFileFaultHook(hook);
         for (const auto& [name, status, text] : rows) {
-            const auto before = dir.names();
             host.messages.clear();
             host.answers = {kAnswerCancel};
             const SessionOutcome outcome = convert(dir / name);
@@ -213,19 +223,20 @@ TEST_F(Driver, SourcesThatCannotBeConverted) {
             EXPECT_EQ(dir.names(), before) << name;
             ASSERT_EQ(host.messages.size(), 1U) << name;
             const Message& message = host.messages[0];
-            EXPECT_EQ(message.text(), text.substr(0, text.find('@')) + (dir / name) +
-                                          text.substr(text.find('@') + 1));
+            EXPECT_EQ(message.text(), dir.expand(text));
             EXPECT_EQ(message.buttons,
                       status == Status::Rejected ? Buttons::OkCancel : Buttons::Ok);
             EXPECT_EQ(message.title, "");
             EXPECT_EQ(outcome.answer, status == Status::Rejected ? kAnswerCancel : kAnswerOk);
-            EXPECT_EQ(outcome.runError ? outcome.runError->description + "\r\n@" : incompatible,
-                      text);
+            EXPECT_EQ(outcome.runError.has_value(), status == Status::Failed);
+            if (outcome.runError) {
+                EXPECT_EQ(outcome.runError->description, message.lines[0]);
+            }
         }
     }
     setFileFaultHook(nullptr);
-    EXPECT_EQ(readBytes(dir / "Big.OSw"), (std::vector<std::uint8_t>{1, 2, 3}));
-    EXPECT_EQ(readBytes(dir / "Many.OSw"), (std::vector<std::uint8_t>{4, 5, 6}));
+    for (const char* name : {"Big.OSw", "Many.OSw", "RO.OSw", "Dir.OSw/inside"})
+        EXPECT_EQ(readBytes(dir / name), (std::vector<std::uint8_t>{1, 2, 3})) << name;
     EXPECT_EQ(readBytes(dir / "Same.OSw").size(), kSourceRecordSize);
 }
 
