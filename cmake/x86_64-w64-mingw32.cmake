@@ -1,5 +1,5 @@
 # Cross-compiles for 64-bit Windows with Debian's mingw-w64 (g++-mingw-w64-x86-64-posix) and runs
-# what it built under Wine. The runtime is linked in statically, so each exe runs without DLLs.
+# what it built under Wine. scripts/qt-windows builds Qt for Windows with this same file.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
@@ -13,7 +13,17 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+# Qt for Windows as scripts/qt-windows installs it. Its prefix becomes a find root as well, or
+# find_package would look for it under the mingw folder only; moc, rcc and uic come from the build
+# machine's Qt of the same version.
+set(Z2O_QT_PREFIX "$ENV{Z2O_QT_PREFIX}" CACHE PATH "Qt for Windows, installed by scripts/qt-windows")
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES Z2O_QT_PREFIX)
+if(Z2O_QT_PREFIX)
+  list(PREPEND CMAKE_FIND_ROOT_PATH "${Z2O_QT_PREFIX}")
+  list(PREPEND CMAKE_PREFIX_PATH "${Z2O_QT_PREFIX}")
+  set(QT_HOST_PATH /usr CACHE PATH "")
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "")
+endif()
 
 find_program(Z2O_WINE NAMES wine wine64)
 if(Z2O_WINE)

@@ -2,17 +2,7 @@
 # program is known here, also one added later such as z2o-inspect.
 
 if(WIN32)
-  # A ZIP to unpack anywhere: the programs, the license and a short README side by side.
-  install(TARGETS z2o-convert RUNTIME DESTINATION .)
-  if(TARGET z2o-inspect)
-    install(TARGETS z2o-inspect RUNTIME DESTINATION .)
-  endif()
-  install(FILES LICENSE dist/windows/README.txt DESTINATION .)
-  set(CPACK_GENERATOR ZIP)
-  set(CPACK_STRIP_FILES ON)
-  set(CPACK_PACKAGE_FILE_NAME "z2o-convert-${PROJECT_VERSION}-windows-x64")
-  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-  include(CPack)
+  include(dist/windows/install.cmake)
   return()
 endif()
 

@@ -224,7 +224,8 @@ class WindowTest : public QObject {
                 f.rows(),
                 QStringList{QStringLiteral("Alpha.ZS2|Alpha.OSw|%1|1:00.0|converted").arg(steps)});
             QVERIFY(f.host.messages.empty());
-            QCOMPARE(QString::fromStdString(f.host.dialogs.at(0).initDir), QDir::homePath());
+            QCOMPARE(QString::fromStdString(f.host.dialogs.at(0).initDir),
+                     QDir::toNativeSeparators(QDir::homePath()));
         }
     }
 
@@ -558,9 +559,15 @@ class WindowTest : public QObject {
         TempDir dir;
         writeBytes(dir / "a.zs2", {});
         onModal<QFileDialog>([&](QFileDialog* dialog) {
+#ifdef Q_OS_WIN
+            // Windows matches names in any letter case: no lower-case pattern is needed there.
+            const QString patterns = QStringLiteral("*.ZS2");
+#else
+            const QString patterns = QStringLiteral("*.ZS2 *.zs2");
+#endif
             QCOMPARE(dialog->nameFilters(),
-                     QStringList{QStringLiteral("Zendrel Session (*.ZS2 *.zs2)")});
-            QCOMPARE(dialog->directory().absolutePath(), QString::fromStdString(dir.path()));
+                     QStringList{QStringLiteral("Zendrel Session (%1)").arg(patterns)});
+            QCOMPARE(dialog->directory().absolutePath(), QDir(dir.path()).absolutePath());
             dialog->selectFile(QString::fromStdString(dir / "a.zs2"));
             static_cast<QDialog*>(dialog)->accept();
         });
@@ -715,6 +722,9 @@ class WindowTest : public QObject {
     }
 
     void terminationSignalClosesTheWindow() {
+#ifdef Q_OS_WIN
+        QSKIP("Windows ends a program by closing its window, not by SIGTERM");
+#endif
         Fixture f;
         f.window.show();
         closeOnTerminationSignal(f.window);

@@ -300,9 +300,11 @@ void MainWindow::mnuAbout_Click() {
     QMessageBox::about(
         this, tr("About z2o"),
         tr("<p><b>z2o %1</b></p><p>Converts Zendrel sessions and albums into Orvanel "
-           "sessions.</p><p>License: MIT</p><p>Built with Qt %2, running on Qt %3.</p>")
+           "sessions.</p><p>License: MIT</p><p>Built with Qt %2, running on Qt %3.</p>"
+           "<p>Qt is licensed under the GNU Lesser General Public License version 3 "
+           "(LGPL-3.0). Its source: %4.</p>")
             .arg(QStringLiteral(Z2O_VERSION), QStringLiteral(QT_VERSION_STR),
-                 QString::fromLatin1(qVersion())));
+                 QString::fromLatin1(qVersion()), QStringLiteral(Z2O_QT_SOURCE)));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
