@@ -9,20 +9,19 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 #include "album/album.h"
 #include "album/folder.h"
 #include "cli/arguments.h"
+#include "cli/cli_host.h"
+#include "cli/dry_run.h"
 #include "convert/driver.h"
 #include "convert/file_io.h"
 #include "convert/messages.h"
 
 namespace {
+
+using z2o::cli::CliHost;
+using z2o::cli::Job;
 
 constexpr const char* kUsage =
     "Usage: z2o-convert [-n] [-q] [-r SECONDS] [--no-soft-ramping] [--album ALBUM]...\n"
@@ -55,197 +54,13 @@ extern "C" void onSignal(int number) {
 }
 
 void handleSignals() {
-#ifdef _WIN32
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
-#else
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-#endif
 }
-
-// Answers every question as a user who wants the batch to go on would, and reports on
-// standard error what the window would show.
-class CliHost : public z2o::Host {
-  public:
-    // Every file comes from the command line; there is no dialog to show.
-    std::optional<z2o::PickedFile> showOpen(const z2o::OpenDialogSettings&) override {
-        return std::nullopt;
-    }
-
-    std::int32_t showMessage(const z2o::Message& message) override {
-        clearProgress();
-        ++problems;
-        const std::string& subject = label.empty() ? message.subject() : label;
-        if (message.kind == z2o::MessageKind::SessionNotFound) {
-            report("z2o-convert: " + subject + ": could not be found", false);
-            return z2o::kAnswerOk;
-        }
-        // The window's lines on one line.
-        std::string text;
-        for (const std::string& line : message.lines) {
-            if (line.empty()) continue;
-            if (!text.empty()) text += ' ';
-            text += line;
-        }
-        report("z2o-convert: " + subject + ": " + text,
-               message.kind == z2o::MessageKind::StepError);
-        return z2o::kAnswerOk;
-    }
-
-    // A step error is printed once the session is done, with how often it came; what follows it
-    // in the same session waits too, so that the lines keep their order.
-    void sessionDone(const z2o::SessionOutcome& outcome) override {
-        std::size_t step = 0;
-        for (const Pending& line : m_pending) {
-            std::cerr << line.text;
-            if (line.stepError && step < outcome.stepErrors.size()) {
-                const int count = outcome.stepErrors[step++].count;
-                if (count > 1) std::cerr << " (" << count << " times)";
-            }
-            std::cerr << '\n';
-        }
-        m_pending.clear();
-    }
-
-    // False once the user asked the program to end: the current file is then abandoned.
-    bool processEvents() override { return g_signal == 0; }
-
-    void albumProgress(int index, int count, const std::string& sourcePath) override {
-        if (!showProgress) return;
-        // One line rewritten in place: carriage return, then clear to the end of the line.
-        std::cerr << "\rConverting " << index << " of " << count << ": "
-                  << z2o::fromPath(z2o::toPath(sourcePath).filename()) << "\x1b[K" << std::flush;
-        m_progressShown = true;
-    }
-
-    void clearProgress() {
-        if (m_progressShown) std::cerr << "\r\x1b[K" << std::flush;
-        m_progressShown = false;
-    }
-
-    void albumSessionDone(const z2o::SessionOutcome& outcome) override {
-        converted(outcome.sourcePath, outcome.targetPath, outcome);
-    }
-
-    void converted(const std::string& source, const std::string& target,
-                   const z2o::SessionOutcome& outcome) {
-        if (outcome.status == z2o::SessionOutcome::Status::Converted) {
-            result(source + " -> " + target + " (" + std::to_string(outcome.steps) + " steps)");
-        }
-    }
-
-    // A line of standard output that --quiet leaves out.
-    void result(const std::string& line) {
-        if (quiet) return;
-        if (stdoutIsTerminal) clearProgress();
-        std::cout << line << '\n';
-    }
-
-    void summary(const std::string& batch, const z2o::AlbumOutcome& outcome) {
-        if (stdoutIsTerminal) clearProgress();
-        std::cout << batch << ": " << outcome.converted() << " converted, " << outcome.failed()
-                  << " failed\n";
-    }
-
-    std::string programFolder() override { return z2o::programFileFolder(); }
-
-    std::string label;  // the name the user gave, shown instead of the full path
-    int problems = 0;
-    bool quiet = false;
-    bool showProgress = false;
-    bool stdoutIsTerminal = false;  // then the progress line is cleared before a result too
-
-  private:
-    struct Pending {
-        std::string text;
-        bool stepError;
-    };
-    void report(std::string text, bool stepError) {
-        if (stepError || !m_pending.empty()) {
-            m_pending.push_back({std::move(text), stepError});
-        } else {
-            std::cerr << text << '\n';
-        }
-    }
-
-    std::vector<Pending> m_pending;
-    bool m_progressShown = false;
-};
 
 int usageError(const std::string& reason) {
     std::cerr << "z2o-convert: " << reason << "\nTry 'z2o-convert --help' for more information.\n";
     return 2;
-}
-
-struct Job {
-    bool album = false;
-    std::string path;
-};
-
-bool isTerminal(std::FILE* stream) {
-#ifdef _WIN32
-    return _isatty(_fileno(stream)) != 0;
-#else
-    return isatty(fileno(stream)) != 0;
-#endif
-}
-
-// What a conversion would report of a file that cannot be read, or of a missing album entry.
-void reportFailure(CliHost& host, const z2o::RunError& error, const std::string& path) {
-    host.showMessage(z2o::failureMessage(error, path, path));
-}
-
-void reportNotFound(CliHost& host, const z2o::RunError& error, const std::string& path) {
-    host.showMessage(z2o::notFoundMessage(error, path));
-}
-
-std::string absolutePath(const std::string& path) {
-    std::error_code ec;
-    return z2o::fromPath(std::filesystem::absolute(z2o::toPath(path), ec));
-}
-
-// --dry-run: names each source that a run would take up and its target, and reports what the run
-// would find missing or unreadable, without reading a session or writing anything.
-void dryRun(CliHost& host, const Job& job) {
-    if (job.album) {
-        const std::string album = absolutePath(job.path);
-        std::vector<z2o::ResolvedEntry> entries;
-        if (const std::optional<z2o::RunError> error = z2o::readAlbumEntries(album, entries)) {
-            reportFailure(host, *error, album);
-        }
-        for (const z2o::ResolvedEntry& entry : entries) {
-            z2o::SourceFile file;
-            const std::optional<z2o::RunError> error =
-                entry.reachable ? file.open(entry.path) : z2o::runError(z2o::kPathNotFound);
-            if (error &&
-                (error->number == z2o::kFileNotFound || error->number == z2o::kPathNotFound)) {
-                reportNotFound(host, *error, entry.path);
-            } else {
-                // Any other trouble is for the conversion itself to find.
-                host.result(entry.path + " -> " + z2o::targetPathFor(entry.path));
-            }
-        }
-    } else if (z2o::isFolder(job.path)) {
-        const z2o::FolderScan scan = z2o::findSessions(job.path);
-        for (const z2o::FolderProblem& problem : scan.problems) {
-            reportFailure(host, problem.error, problem.path);
-        }
-        for (const std::string& session : scan.sessions) {
-            host.result(session + " -> " + z2o::targetPathFor(session));
-        }
-    } else {
-        host.label = job.path;
-        z2o::SourceFile file;
-        if (const std::optional<z2o::RunError> error = file.open(job.path)) {
-            reportFailure(host, *error, absolutePath(job.path));
-        } else {
-            host.result(job.path + " -> " + z2o::targetPathFor(job.path));
-        }
-    }
 }
 
 }  // namespace
@@ -255,7 +70,7 @@ int main(int argc, char** argv) {
     z2o::ProgramState state;
     std::vector<Job> jobs;
     bool dryRunOnly = false;
-    CliHost host;
+    CliHost host(g_signal);
     static constexpr z2o::cli::Option kOptions[] = {
         {'r', "ramp-time", "a number of seconds"},
         {0, "no-soft-ramping"},
@@ -293,8 +108,8 @@ int main(int argc, char** argv) {
     if (jobs.empty()) return usageError("no session, folder or album given");
 
     handleSignals();
-    host.showProgress = !host.quiet && !dryRunOnly && isTerminal(stderr);
-    host.stdoutIsTerminal = isTerminal(stdout);
+    host.showProgress = !host.quiet && !dryRunOnly && z2o::cli::isTerminal(stderr);
+    host.stdoutIsTerminal = z2o::cli::isTerminal(stdout);
     // Sessions named one by one count as one batch of their own for the progress line.
     const int sessionCount =
         static_cast<int>(std::count_if(jobs.begin(), jobs.end(), [](const Job& job) {
@@ -307,10 +122,11 @@ int main(int argc, char** argv) {
         host.problems = 0;
         if (dryRunOnly) {
             host.label.clear();
-            dryRun(host, job);
+            z2o::cli::dryRun(host, job);
         } else if (job.album) {
             host.label.clear();
-            host.summary(job.path, z2o::convertAlbum(state, host, absolutePath(job.path)));
+            host.summary(job.path,
+                         z2o::convertAlbum(state, host, z2o::cli::absolutePath(job.path)));
         } else if (z2o::isFolder(job.path)) {
             host.label.clear();
             host.summary(job.path, z2o::runFolderConversion(state, host, job.path));
@@ -318,7 +134,7 @@ int main(int argc, char** argv) {
             host.label = job.path;
             host.albumProgress(++sessionIndex, sessionCount, job.path);
             const z2o::SessionOutcome outcome =
-                z2o::convertSessionFile(absolutePath(job.path), state.ramp, host);
+                z2o::convertSessionFile(z2o::cli::absolutePath(job.path), state.ramp, host);
             // Named as the user gave it.
             host.converted(job.path, z2o::targetPathFor(job.path), outcome);
         }
