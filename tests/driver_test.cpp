@@ -243,10 +243,12 @@ TEST_F(Driver, SourcesThatCannotBeConverted) {
 // A damaged session must not flood the user: each distinct error of its steps is shown once, as
 // it first comes, and counted; the bytes written are those of the whole conversion.
 TEST_F(Driver, EachDistinctStepErrorIsShownOnceAndCounted) {
+    // Levels past a byte: 16 x 17, and a soft-on ramp that ends at 256 (255 + 17 x 50 / 850).
     const char* damaged =
-        "step duration=___30.0 repeat=3\nstep start=10,16,20,0,150\nstep duration=___30.0\n";
+        "step duration=___30.0 repeat=3\nstep start=10,16,20,0,150\nstep duration=___30.0\n"
+        "step duration=1:25.0 start=10,15,20,0,150 end=20,16,10,0,150 channel=0x08\n";
     writeBytes(dir / "S.ZS2", samples::buildSession(damaged));
-    const std::vector<std::pair<int, int>> expected = {{kInvalidCall, 4}, {kOverflow, 2}};
+    const std::vector<std::pair<int, int>> expected = {{kInvalidCall, 4}, {kOverflow, 8}};
     // Twice, as two entries of an album: each conversion shows its own first messages.
     for (int run = 0; run < 2; ++run) {
         host.messages.clear();
@@ -261,7 +263,7 @@ TEST_F(Driver, EachDistinctStepErrorIsShownOnceAndCounted) {
             EXPECT_EQ(outcome.stepErrors[i].description, describeError(expected[i].first));
             EXPECT_EQ(outcome.stepErrors[i].count, expected[i].second);
         }
-        EXPECT_EQ(outcome.errorCount(), 6);
+        EXPECT_EQ(outcome.errorCount(), 12);
     }
 }
 
