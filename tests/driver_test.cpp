@@ -45,7 +45,9 @@ class Driver : public ::testing::Test {
 TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
     writeBytes(dir / "Alpha.ZS2", samples::buildSession(kTwoSteps));
     host.picks.push_back(dir / "Alpha.ZS2");
+    state.lastAnswer = kAnswerYes;  // kept: no message is shown
     const SessionOutcome outcome = runSessionConversion(state, host);
+    EXPECT_EQ(state.lastAnswer, kAnswerYes);
     EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted);
     EXPECT_EQ(outcome.targetPath, dir / "Alpha.OSw");
     EXPECT_EQ(outcome.steps, 5);  // 2 (soft-on) + 3 (split, soft-off)

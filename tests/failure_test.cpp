@@ -58,6 +58,7 @@ class Failures : public ::testing::Test {
         EXPECT_EQ(readBytes(dir / "A.OSw"), kOldTarget);
         EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
         EXPECT_EQ(namesAtMessage, dir.names());  // even while the user reads the message
+        EXPECT_EQ(state.lastAnswer, kAnswerOk);
     }
 
     TempDir dir;

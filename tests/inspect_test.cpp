@@ -116,7 +116,8 @@ TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
                            "nor in .OSw\n" +
                            "z2o-inspect: Huge.OSw: too large for a session (67108865 bytes)\n" +
                            partial);
-    EXPECT_EQ(inspect(dir, {"P.ZS2"}).status, 1);  // a partial file alone fails too
+    for (const std::string file : {"P.ZS2", "Missing.OSw", "Notes.txt", "Huge.OSw"})
+        EXPECT_EQ(inspect(dir, {file}).status, 1) << file;  // each alone fails too
 }
 
 }  // namespace
