@@ -257,9 +257,11 @@ TEST_F(Driver, EachDistinctStepErrorIsShownOnceAndCounted) {
         const SessionOutcome outcome = convert(dir / "S.ZS2");
         EXPECT_EQ(readBytes(dir / "S.OSw"), this->expected(damaged));
         ASSERT_EQ(host.messages.size(), 2U);
+        ASSERT_EQ(outcome.messages.size(), 2U);  // the outcome holds what was shown
         ASSERT_EQ(outcome.stepErrors.size(), 2U);
         for (std::size_t i = 0; i < 2; ++i) {
             EXPECT_EQ(host.messages[i].text(), describeError(expected[i].first));
+            EXPECT_EQ(outcome.messages[i].text(), host.messages[i].text());
             EXPECT_EQ(host.messages[i].kind, MessageKind::StepError);
             EXPECT_EQ(outcome.stepErrors[i].number, expected[i].first);
             EXPECT_EQ(outcome.stepErrors[i].description, describeError(expected[i].first));
