@@ -5,6 +5,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 
@@ -39,6 +40,7 @@ class Failures : public ::testing::Test {
                     namesAtSync.clear();  // a folder the user may enter but not list
                 }
             }
+            if (operation == std::string("syncfolder")) folderSyncs.push_back(path);
             if (operation == std::string("unnamed") && named) return EOPNOTSUPP;
             return operation == fault ? faultError : 0;
         });
@@ -66,6 +68,7 @@ class Failures : public ::testing::Test {
     int faultError = 0;
     bool named = false;  // as where the file system has no unnamed files: a named temporary target
     std::vector<std::string> namesAtSync;  // the target's folder as the new target is synced
+    std::vector<std::string> folderSyncs;
     std::vector<std::string> namesAtMessage;
     ProgramState state;
     ScriptedHost host;
@@ -113,6 +116,51 @@ TEST_F(Failures, WriteFailuresLeaveTheTargetAsItWas) {
             EXPECT_EQ(namesAtSync[0].size(), std::string(".A.OSw.0123456789abcdef.tmp").size());
         }
     }
+}
+
+// A lone target's folder is synced at once; in a batch, each folder once when the batch ends or
+// is flushed, and one that received no target (a failed one) not at all.
+TEST_F(Failures, FoldersAreSyncedOncePerBatch) {
+    fs::create_directories(dir.path() / "X");
+    fs::create_directories(dir.path() / "Y");
+    const std::string a = dir / "A.ZS2", x = fromPath(dir.path() / "X" / "B.ZS2"),
+                      y = fromPath(dir.path() / "Y" / "C.ZS2");
+    writeBytes(x, samples::buildSession("step\n"));
+    writeBytes(y, samples::buildSession("step\n"));
+    const auto folderOf = [](const std::string& source) {
+        return fromPath(toPath(source).parent_path());
+    };
+    using Names = std::vector<std::string>;
+    folderSyncs.clear();
+    EXPECT_EQ(convert(a).status, SessionOutcome::Status::Converted);
+    EXPECT_EQ(convert(a).status, SessionOutcome::Status::Converted);
+    EXPECT_EQ(folderSyncs, (Names{folderOf(a), folderOf(a)}));
+    folderSyncs.clear();
+    {
+        FolderSyncBatch batch;
+        for (const std::string& source : {a, x, a, x})
+            EXPECT_EQ(convert(source).status, SessionOutcome::Status::Converted);
+        {
+            const FolderSyncBatch inner;
+            convert(a);
+        }
+        fault = "rename";
+        faultError = EIO;
+        EXPECT_EQ(convert(y).status, SessionOutcome::Status::Failed);
+        fault.clear();
+        EXPECT_EQ(folderSyncs, Names{});
+        batch.flush();
+        std::sort(folderSyncs.begin(), folderSyncs.end());
+        EXPECT_EQ(folderSyncs, (Names{folderOf(a), folderOf(x)}));
+        folderSyncs.clear();
+        convert(y);
+    }
+    EXPECT_EQ(folderSyncs, Names{folderOf(y)});
+    // A folder the file system refuses to sync: the target is in place all the same.
+    fault = "syncfolder";
+    faultError = EINVAL;
+    EXPECT_EQ(convert(a).status, SessionOutcome::Status::Converted);
+    EXPECT_EQ(host.messages.size(), 0U);
 }
 
 // Run as an ordinary user (scripts/ci-as-user): root reads and writes past permissions.

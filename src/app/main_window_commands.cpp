@@ -15,6 +15,7 @@
 #include "app/results_list.h"
 #include "app/session_loader.h"
 #include "convert/driver.h"
+#include "convert/file_io.h"
 #include "convert/file_kind.h"
 
 namespace z2o {
@@ -98,6 +99,7 @@ template <typename Command>
 void MainWindow::runCommand(Command command) {
     if (m_busy) return;
     m_busy = true;
+    const FolderSyncBatch batch;  // each folder that received a target is synced once, at the end
     m_stopRequested = false;
     mnuConProtSes->setEnabled(false);
     mnuConvrtAlbm->setEnabled(false);

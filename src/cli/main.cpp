@@ -108,6 +108,7 @@ int main(int argc, char** argv) {
     if (jobs.empty()) return usageError("no session, folder or album given");
 
     handleSignals();
+    const z2o::FolderSyncBatch batch;  // synced as main returns, after a signal too
     host.showProgress = !host.quiet && !dryRunOnly && z2o::cli::isTerminal(stderr);
     host.stdoutIsTerminal = z2o::cli::isTerminal(stdout);
     // Sessions named one by one count as one batch of their own for the progress line.

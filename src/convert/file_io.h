@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -89,12 +90,18 @@ class TargetFile {
     // One target for each object: write and commit follow a create that succeeded.
     std::optional<RunError> create(const std::string& path);
     std::optional<RunError> write(std::span<const std::uint8_t> bytes);
-    // Syncs the file, moves it over the target and syncs the folder so the new name lasts too.
+    // Syncs the file, moves it over the target and syncs the folder so the new name lasts too;
+    // while a FolderSyncBatch is alive the folder's sync is left to it.
     std::optional<RunError> commit();
     void abandon();
 
   private:
     std::optional<RunError> failed(int error);
+    // The two ways to a target: an unnamed file linked into place where the system has them,
+    // else a named temporary file renamed over the target.
+    std::optional<RunError> linkUnnamed();
+    std::optional<RunError> createNamed(const std::filesystem::path& target);
+    std::optional<RunError> renameNamed();
 
     std::string m_path;
     std::string m_temporary;  // the named temporary file; empty while the file has no name
@@ -103,9 +110,32 @@ class TargetFile {
     unsigned m_permissions = 0;  // those of the file replaced
 };
 
+// One run over many targets (a session list, an album, a folder walk, a window's command): while
+// it is alive, each target is still synced before it replaces anything, but the sync of its folder
+// waits for the end of the batch, once per folder however many targets it received. A crash then
+// still leaves each target old or new, never half-written; only a crash of the system can bring
+// back the old target (or lose a new one) written since the last folder sync. A batch made while
+// another is alive leaves its folders to the outer one. For one thread.
+class FolderSyncBatch {
+  public:
+    FolderSyncBatch();
+    FolderSyncBatch(const FolderSyncBatch&) = delete;
+    FolderSyncBatch& operator=(const FolderSyncBatch&) = delete;
+    ~FolderSyncBatch();  // flushes
+
+    // Syncs each folder that received a target since the last flush; for a path that ends the
+    // program otherwise than through this object's end.
+    void flush();
+
+  private:
+    bool m_outermost = false;
+    std::set<std::filesystem::path::string_type> m_folders;
+};
+
 // Test seam: when set, called before each file operation ("read" opens a source, "create",
-// "unnamed", "write", "sync" and "rename" the temporary target) with its path; a non-zero errno
-// value makes that operation fail with it.
+// "unnamed", "write", "sync" and "rename" the temporary target, "syncfolder" a target's folder)
+// with its path; a non-zero errno value makes that operation fail with it (a folder then goes
+// unsynced, as where the file system refuses).
 using FileFaultHook = std::function<int(const char* operation, const std::string& path)>;
 void setFileFaultHook(FileFaultHook hook);
 
