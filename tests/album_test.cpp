@@ -134,6 +134,10 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
             album.host.answers.push_back(*a == 'O' ? kAnswerOk : kAnswerCancel);
         album.host.quitAtEventsCall = row.quitAt;
         album.state.lastAnswer = kAnswerCancel;  // left by an earlier command: no reason to stop
+        // Album mode is on while an entry converts, and only then.
+        album.host.onMessage = [&album](const Message& m) {
+            EXPECT_EQ(album.state.albumMode, m.kind != MessageKind::SessionNotFound);
+        };
         const std::string lines = album.dir.expand(row.lines);
         const AlbumOutcome outcome = album.convert(lines);
         // Each entry is named as it is taken up, before anything is shown about it.

@@ -226,8 +226,10 @@ TEST(Cli, OptionsAsGetoptUsersWriteThem) {
     TempDir dir;
     for (const std::string tool : {Z2O_CONVERT, Z2O_INSPECT}) {
         const std::string name = tool == Z2O_CONVERT ? "z2o-convert" : "z2o-inspect";
-        EXPECT_EQ(cli(dir, {"--version"}, tool).out, name + " " Z2O_VERSION "\n");
-        EXPECT_NE(cli(dir, {"--help"}, tool).out.find("Exit status"), std::string::npos);
+        const CliRun version = cli(dir, {"--version"}, tool), help = cli(dir, {"--help"}, tool);
+        EXPECT_EQ(version.status + help.status, 0);
+        EXPECT_EQ(version.out, name + " " Z2O_VERSION "\n");
+        EXPECT_NE(help.out.find("Exit status"), std::string::npos);
     }
 }
 

@@ -73,7 +73,7 @@ TEST(Inspect, EachFormatIsTheCheckedOne) {
                                                     "step number=0 start=0.1,15,1e+38,0,-7\n"));
     TargetStepRecord odd;
     odd.stepNumber = -3;
-    odd.duration = {'"', ',', '\\', '\x01', '\xE9', '5', ' '};
+    odd.duration = {'"', ',', '\\', '\x01', '\xE9', '\x7F', '5'};
     odd.freq = {NAN, -0.0F, INFINITY, -INFINITY, 3.4028235e38F, 1e-45F, 0.1F, 1e10F};
     odd.toneOn = {-1, 0, 7, -32768};
     odd.modeBits = 1020;

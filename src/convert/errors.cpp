@@ -38,8 +38,6 @@ RunError runError(int number) {
 }
 
 RunError fromSystemError(std::error_code ec) {
-    // File operations report the C library's numbers (std::filesystem too, on both systems).
-    if (ec.category() != std::generic_category()) return runError(kPathFileAccessError);
     switch (ec.value()) {
         case ENOENT:
             return runError(kFileNotFound);
