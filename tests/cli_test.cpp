@@ -115,6 +115,8 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
             "@A.ZS2 -> @A.OSw (4 steps)\nGood.ZA2: 1 converted, 0 failed\n"),
         row({"--album", "Nowhere.ZA2"}, 1, "Nowhere.ZA2: 0 converted, 0 failed\n",
             "z2o-convert: @Nowhere.ZA2: File not found @Nowhere.ZA2\n"),
+        row({"--dry-run", "--album", "Nowhere.ZA2"}, 1, "",
+            "z2o-convert: @Nowhere.ZA2: File not found @Nowhere.ZA2\n"),
         // Folders are walked in byte order of their paths.
         row({"--dry-run", "lib"}, 0, walk + "lib/sub/bad.ZS2 -> lib/sub/bad.OSw\n" + c),
         row({"lib"}, 1, walk + c + "lib: 4 converted, 1 failed\n", bad),

@@ -41,7 +41,7 @@ class Failures : public ::testing::Test {
                 }
             }
             if (operation == std::string("syncfolder")) folderSyncs.push_back(path);
-            if (operation == std::string("unnamed") && named) return EOPNOTSUPP;
+            if (operation == std::string("unnamed") && named) return unnamedRefusal;
             return operation == fault ? faultError : 0;
         });
         host.onMessage = [this](const Message&) { namesAtMessage = dir.names(); };
@@ -67,6 +67,7 @@ class Failures : public ::testing::Test {
     std::string fault;  // the operation that fails, with `faultError`
     int faultError = 0;
     bool named = false;  // as where the file system has no unnamed files: a named temporary target
+    int unnamedRefusal = EOPNOTSUPP;       // how the system says it has none
     std::vector<std::string> namesAtSync;  // the target's folder as the new target is synced
     std::vector<std::string> folderSyncs;
     std::vector<std::string> namesAtMessage;
@@ -90,8 +91,9 @@ TEST_F(Failures, WriteFailuresLeaveTheTargetAsItWas) {
         {"write", EDQUOT, kDiskFull},
 #endif
     };
-    for (const bool byName : {false, true}) {
-        named = byName;
+    for (const int refusal : {0, EOPNOTSUPP, EISDIR, EINVAL}) {
+        named = refusal != 0;
+        unnamedRefusal = refusal;
         for (const Row& row : rows) {
             fault = row.operation;
             faultError = row.error;
