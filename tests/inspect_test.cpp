@@ -63,14 +63,15 @@ std::vector<std::uint8_t> randomRecords(bool target) {
     return bytes;
 }
 
-// Steps and no steps; a text that CSV must quote and JSON escape, in a file whose name CSV must
-// quote; odd floats; a session of over an hour, its name beyond ASCII; random records. The kind
-// changes from file to file, and two of a kind follow each other. Regenerate only for a deliberate
-// change of output: Z2O_WRITE_GOLDEN=1 rewrites the files.
+// Steps and no steps, a flag byte of all ones; a text that CSV must quote and JSON escape, in a
+// file whose name CSV must quote; odd floats; a session of over an hour, its name beyond ASCII;
+// random records. The kind changes from file to file, and two of a kind follow each other.
+// Regenerate only for a deliberate change of output: Z2O_WRITE_GOLDEN=1 rewrites the files.
 TEST(Inspect, EachFormatIsTheCheckedOne) {
     TempDir dir;
-    writeBytes(dir / "S.zs2", samples::buildSession("step channel=0x28 duration=_5:00.0\n"
-                                                    "step number=0 start=0.1,15,1e+38,0,-7\n"));
+    writeBytes(dir / "S.zs2",
+               samples::buildSession("step channel=0x28 duration=_5:00.0\n"
+                                     "step number=0 start=0.1,15,1e+38,0,-7 option=0xFF\n"));
     TargetStepRecord odd;
     odd.stepNumber = -3;
     odd.duration = {'"', ',', '\\', '\x01', '\xE9', '\x7F', '5'};
