@@ -43,12 +43,15 @@ ResolvedEntry resolvePosixAlbumEntry(std::string_view albumFolder, std::string_v
     return {std::string(albumFolder) + relative, true};
 }
 
-ResolvedEntry resolveAlbumEntry(std::string_view albumFolder, std::string_view line) {
 #ifdef _WIN32
-    return resolveWindowsAlbumEntry(albumFolder, line);
+constexpr bool kWindowsNames = true;
 #else
-    return resolvePosixAlbumEntry(albumFolder, line);
+constexpr bool kWindowsNames = false;
 #endif
+
+ResolvedEntry resolveAlbumEntry(std::string_view albumFolder, std::string_view line) {
+    if constexpr (kWindowsNames) return resolveWindowsAlbumEntry(albumFolder, line);
+    return resolvePosixAlbumEntry(albumFolder, line);
 }
 
 namespace {

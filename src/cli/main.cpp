@@ -63,6 +63,43 @@ int usageError(const std::string& reason) {
     return 2;
 }
 
+// Takes up each job in order until a signal comes; true when any reported a problem.
+bool runJobs(z2o::ProgramState& state, CliHost& host, const std::vector<Job>& jobs,
+             bool dryRunOnly) {
+    // Sessions named one by one count as one batch of their own for the progress line.
+    const int sessionCount =
+        static_cast<int>(std::count_if(jobs.begin(), jobs.end(), [](const Job& job) {
+            return !job.album && !z2o::isFolder(job.path);
+        }));
+    int sessionIndex = 0;
+    bool failed = false;
+    for (const Job& job : jobs) {
+        if (g_signal != 0) break;
+        host.problems = 0;
+        if (dryRunOnly) {
+            host.label.clear();
+            z2o::cli::dryRun(host, job);
+        } else if (job.album) {
+            host.label.clear();
+            host.summary(job.path,
+                         z2o::convertAlbum(state, host, z2o::cli::absolutePath(job.path)));
+        } else if (z2o::isFolder(job.path)) {
+            host.label.clear();
+            host.summary(job.path, z2o::runFolderConversion(state, host, job.path));
+        } else {
+            host.label = job.path;
+            host.albumProgress(++sessionIndex, sessionCount, job.path);
+            const z2o::SessionOutcome outcome =
+                z2o::convertSessionFile(z2o::cli::absolutePath(job.path), state.ramp, host);
+            // Named as the user gave it.
+            host.converted(job.path, z2o::targetPathFor(job.path), outcome);
+        }
+        std::cout.flush();
+        failed = failed || host.problems > 0;
+    }
+    return failed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -111,37 +148,7 @@ int main(int argc, char** argv) {
     const z2o::FolderSyncBatch batch;  // synced as main returns, after a signal too
     host.showProgress = !host.quiet && !dryRunOnly && z2o::cli::isTerminal(stderr);
     host.stdoutIsTerminal = z2o::cli::isTerminal(stdout);
-    // Sessions named one by one count as one batch of their own for the progress line.
-    const int sessionCount =
-        static_cast<int>(std::count_if(jobs.begin(), jobs.end(), [](const Job& job) {
-            return !job.album && !z2o::isFolder(job.path);
-        }));
-    int sessionIndex = 0;
-    bool failed = false;
-    for (const Job& job : jobs) {
-        if (g_signal != 0) break;
-        host.problems = 0;
-        if (dryRunOnly) {
-            host.label.clear();
-            z2o::cli::dryRun(host, job);
-        } else if (job.album) {
-            host.label.clear();
-            host.summary(job.path,
-                         z2o::convertAlbum(state, host, z2o::cli::absolutePath(job.path)));
-        } else if (z2o::isFolder(job.path)) {
-            host.label.clear();
-            host.summary(job.path, z2o::runFolderConversion(state, host, job.path));
-        } else {
-            host.label = job.path;
-            host.albumProgress(++sessionIndex, sessionCount, job.path);
-            const z2o::SessionOutcome outcome =
-                z2o::convertSessionFile(z2o::cli::absolutePath(job.path), state.ramp, host);
-            // Named as the user gave it.
-            host.converted(job.path, z2o::targetPathFor(job.path), outcome);
-        }
-        std::cout.flush();
-        failed = failed || host.problems > 0;
-    }
+    const bool failed = runJobs(state, host, jobs, dryRunOnly);
     host.clearProgress();
     if (g_signal != 0) return 128 + g_signal;
     return failed ? 1 : 0;

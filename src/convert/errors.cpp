@@ -3,6 +3,16 @@
 #include <cerrno>
 
 namespace z2o {
+namespace {
+
+// A full quota is a full disk to the user; systems without quotas have no such number.
+#ifdef EDQUOT
+constexpr int kQuotaExceeded = EDQUOT;
+#else
+constexpr int kQuotaExceeded = -1;
+#endif
+
+}  // namespace
 
 std::string describeError(int number) {
     switch (number) {
@@ -49,9 +59,7 @@ RunError fromSystemError(std::error_code ec) {
         case ETXTBSY:
             return runError(kPermissionDenied);
         case ENOSPC:
-#ifdef EDQUOT
-        case EDQUOT:
-#endif
+        case kQuotaExceeded:
         case EFBIG:
             return runError(kDiskFull);
         case ENAMETOOLONG:
