@@ -31,56 +31,51 @@ TEST(AlbumLines, EveryLineEndAndNothingTrimmed) {
         EXPECT_EQ(splitAlbumLines(bytes), lines) << bytes;
 }
 
+// Each line resolved by the rule of the system that wrote the album, and on this one.
 TEST(AlbumEntries, ResolveByTheRuleOfEachSystem) {
     struct Row {
         const char* line;
-        const char* path;
-        bool reachable;
+        const char* windows;
+        const char* posix;  // null: a drive that this system has not got
     };
-    const Row windows[] = {
-        {R"(C:\Sessions\A.ZS2)", R"(C:\Sessions\A.ZS2)", true},
-        {"A.ZS2", R"(C:\Albums\A.ZS2)", true},
-        {R"(Deep\A.ZS2)", R"(C:\Albums\Deep\A.ZS2)", true},
-        {"D:A.ZS2", R"(C:\Albums\D:A.ZS2)", true},
-        {R"(..\A.ZS2)", R"(C:\Albums\..\A.ZS2)", true},
-        {"Deep/A.ZS2", R"(C:\Albums\Deep/A.ZS2)", true},
-        {"", R"(C:\Albums\)", true},
+    const Row rows[] = {
+        {R"(C:\Sessions\A.ZS2)", R"(C:\Sessions\A.ZS2)", nullptr},
+        {"A.ZS2", R"(C:\Albums\A.ZS2)", "/home/u/Albums/A.ZS2"},
+        {R"(Deep\A.ZS2)", R"(C:\Albums\Deep\A.ZS2)", "/home/u/Albums/Deep/A.ZS2"},
+        {R"(\A.ZS2)", R"(C:\Albums\\A.ZS2)", "/home/u/Albums//A.ZS2"},
+        {"D:A.ZS2", R"(C:\Albums\D:A.ZS2)", "/home/u/Albums/D:A.ZS2"},
+        {R"(..\A.ZS2)", R"(C:\Albums\..\A.ZS2)", "/home/u/Albums/../A.ZS2"},
+        {"Deep/A.ZS2", R"(C:\Albums\Deep/A.ZS2)", "/home/u/Albums/Deep/A.ZS2"},
+        {"/srv/A.ZS2", R"(C:\Albums\/srv/A.ZS2)", "/srv/A.ZS2"},
+        {"", R"(C:\Albums\)", "/home/u/Albums/"},
     };
-    for (const Row& row : windows) {
-        const ResolvedEntry entry = resolveWindowsAlbumEntry(R"(C:\Albums\)", row.line);
-        EXPECT_EQ(entry.path, row.path) << row.line;
-        EXPECT_TRUE(entry.reachable) << row.line;
-    }
-    const Row posix[] = {
-        {"/srv/Sessions/A.ZS2", "/srv/Sessions/A.ZS2", true},
-        {"A.ZS2", "/home/u/Albums/A.ZS2", true},
-        {R"(Deep\A.ZS2)", "/home/u/Albums/Deep/A.ZS2", true},
-        {R"(\A.ZS2)", "/home/u/Albums//A.ZS2", true},
-        {"D:A.ZS2", "/home/u/Albums/D:A.ZS2", true},
-        {R"(C:\Sessions\A.ZS2)", R"(C:\Sessions\A.ZS2)", false},
-    };
-    for (const Row& row : posix) {
-        const ResolvedEntry entry = resolvePosixAlbumEntry("/home/u/Albums/", row.line);
-        EXPECT_EQ(entry.path, row.path) << row.line;
-        EXPECT_EQ(entry.reachable, row.reachable) << row.line;
+    for (const Row& row : rows) {
+        const ResolvedEntry windows = resolveWindowsAlbumEntry(R"(C:\Albums\)", row.line);
+        EXPECT_EQ(windows.path, row.windows);
+        EXPECT_TRUE(windows.reachable);
+        const ResolvedEntry posix = resolvePosixAlbumEntry("/home/u/Albums/", row.line);
+        EXPECT_EQ(posix.path, row.posix ? row.posix : row.line);
+        EXPECT_EQ(posix.reachable, row.posix != nullptr) << row.line;
     }
 }
 
-class Album : public ::testing::Test {
-  protected:
-    Album() {
+using Names = std::vector<std::string>;
+
+// A library to convert albums of, with the state of a run of the program and its host.
+struct Library {
+    Library() {
         fs::create_directories(dir.path() / "Deep");
         writeBytes(dir / "A.ZS2", samples::buildSession("step\n"));
         writeBytes(dir / "Deep/B.ZS2", samples::buildSession("step\nstep\n"));
         writeBytes(dir / "Short.ZS2", std::vector<std::uint8_t>(46, 0));
     }
     AlbumOutcome convert(const std::string& lines) {
-        writeBytes(dir / "Relax.ZA2", std::vector<std::uint8_t>(lines.begin(), lines.end()));
+        writeText(dir / "Relax.ZA2", lines);
         host.picks.push_back(dir / "Relax.ZA2");
         return runAlbumConversion(state, host);
     }
-    std::vector<std::string> converted(const AlbumOutcome& outcome) {
-        std::vector<std::string> names;
+    Names converted(const AlbumOutcome& outcome) {
+        Names names;
         for (const auto& e : outcome.entries) {
             if (e.status == SessionOutcome::Status::Converted) {
                 names.push_back(fs::relative(toPath(e.targetPath), dir.path()).generic_string());
@@ -94,25 +89,84 @@ class Album : public ::testing::Test {
     ScriptedHost host;
 };
 
-TEST_F(Album, ConvertsEveryListedSessionInOrder) {
-    state.lastAnswer = kAnswerCancel;  // left by an earlier command: no reason to stop
-    const AlbumOutcome outcome = convert("A.ZS2\r\nDeep\\B.ZS2\r\n" + (dir / "A.ZS2"));
-    EXPECT_EQ(converted(outcome), (std::vector<std::string>{"A.OSw", "Deep/B.OSw", "A.OSw"}));
-    EXPECT_EQ(outcome.converted(), 3);
-    EXPECT_EQ(outcome.failed(), 0);
-    EXPECT_FALSE(outcome.stopped);
-    EXPECT_TRUE(host.messages.empty());
-    EXPECT_EQ(readBytes(dir / "Deep/B.OSw").size(), 2 * kTargetRecordSize);
-    EXPECT_FALSE(state.albumMode);
-    EXPECT_EQ(state.lastFolder, dir.path().string());
-    ASSERT_EQ(host.dialogs.size(), 1U);
-    EXPECT_EQ(host.dialogs[0].filter, "Zendrel Album (*.ZA2)|*.ZA2");
-    EXPECT_EQ(host.dialogs[0].defaultExt, "*.ZA2");
-    EXPECT_EQ(host.dialogs[0].dialogTitle, "Select Zendrel album to convert");
-    EXPECT_EQ(host.dialogs[0].flags, 0x201804U);
-    // Pending events run before the dialog and before each session.
-    EXPECT_EQ(host.eventsCalls, 4);
-    EXPECT_EQ(host.progress.at(1), "2/3 " + (dir / "Deep/B.ZS2"));
+class Album : public ::testing::Test, protected Library {};
+
+// `names` joined by ", ".
+std::string joined(const Names& names) {
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+// Every kind of entry, and each way a batch stops: Cancel in a message, or the program ending.
+TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
+    struct Row {
+        std::string lines;
+        const char* answers;  // to OK/Cancel messages, in order: O or C
+        int quitAt;           // the events call from which the program ends; 0: never
+        int events;           // pending events ran before the dialog and before each session
+        std::string converted, notReached, messages;  // each message: its title and first line
+    };
+    const std::string gone = "Gone.ZS2\r\nNoFolder\\X.ZS2\r\nA.ZS2\r\n";
+    const std::string goneMessage = "File not found: The session @Gone.ZS2";
+    const Row rows[] = {
+        {"A.ZS2\r\nDeep\\B.ZS2\r\n@A.ZS2", "", 0, 4, "A.OSw, Deep/B.OSw, A.OSw", "", ""},
+        {gone, "OO", 0, 2, "A.OSw", "",
+         goneMessage + ", Path not found: The session @NoFolder/X.ZS2"},
+        {gone, "C", 0, 1, "", "@NoFolder/X.ZS2, @A.ZS2", goneMessage},
+        // Cancel to data that is not whole records stops after that session.
+        {"Short.ZS2\nA.ZS2\nShort.ZS2\nDeep\\B.ZS2\n", "OC", 0, 4, "A.OSw", "@Deep/B.ZS2",
+         "Data in ..., Data in ..."},
+        // A folder, a blank line (the album's folder) and a drive: each reported once.
+        {"Folder.ZS2\n\nC:\\Sessions\\A.ZS2\nA.ZS2", "", 0, 4, "A.OSw", "",
+         "Path/File access error, Path/File access error, "
+         "Path not found: The session C:\\Sessions\\A.ZS2"},
+        // The dialog, the first entry, then the user closes the window: the entry the stop came
+        // before is not reached either, and nothing more is asked.
+        {"A.ZS2\nDeep\\B.ZS2\nA.ZS2\n", "", 3, 3, "A.OSw", "@Deep/B.ZS2, @A.ZS2", ""},
+        {"", "", 0, 1, "", "", ""},
+    };
+    for (const Row& row : rows) {
+        Library album;
+        fs::create_directories(album.dir.path() / "Folder.ZS2");
+        for (const char* a = row.answers; *a; ++a)
+            album.host.answers.push_back(*a == 'O' ? kAnswerOk : kAnswerCancel);
+        album.host.quitAtEventsCall = row.quitAt;
+        album.state.lastAnswer = kAnswerCancel;  // left by an earlier command: no reason to stop
+        // Album mode is on while an entry converts, and only then.
+        album.host.onMessage = [&album](const Message& m) {
+            EXPECT_EQ(album.state.albumMode, m.kind != MessageKind::SessionNotFound);
+        };
+        const std::string lines = album.dir.expand(row.lines);
+        const AlbumOutcome outcome = album.convert(lines);
+        // Each entry is named as it is taken up, before anything is shown about it.
+        for (std::size_t i = 0; i < outcome.entries.size(); ++i) {
+            EXPECT_EQ(album.host.progress.at(i), std::to_string(i + 1) + "/" +
+                                                     std::to_string(splitAlbumLines(lines).size()) +
+                                                     " " + outcome.entries[i].sourcePath);
+        }
+        EXPECT_EQ(joined(album.converted(outcome)), row.converted) << row.lines;
+        EXPECT_EQ(outcome.failed(), outcome.entries.size() - album.converted(outcome).size());
+        EXPECT_EQ(joined(outcome.notReached), album.dir.expand(row.notReached)) << row.lines;
+        EXPECT_EQ(outcome.stopped, !row.notReached.empty()) << row.lines;
+        Names messages;
+        for (const Message& m : album.host.messages) {
+            messages.push_back((m.title.empty() ? "" : m.title + ": ") + m.lines[0]);
+            if (m.kind != MessageKind::SessionNotFound) continue;
+            EXPECT_EQ(m.text(),
+                      m.lines[0] + "\r\ncould not be found.\r\nNo Orvanel session was created.");
+            EXPECT_EQ(m.buttons, Buttons::OkCancel);
+        }
+        EXPECT_EQ(joined(messages), album.dir.expand(row.messages)) << row.lines;
+        EXPECT_EQ(album.host.eventsCalls, row.events) << row.lines;
+        EXPECT_FALSE(album.state.albumMode);
+        // A missing entry's folder is not the dialog's; the session command afterwards shows its
+        // dialog as usual, unless the program is ending.
+        EXPECT_EQ(album.state.lastFolder, album.dir.path().string());
+        runSessionConversion(album.state, album.host);
+        EXPECT_EQ(album.host.dialogs.size(), row.quitAt ? 1U : 2U);
+    }
 }
 
 #ifdef _WIN32
@@ -139,64 +193,6 @@ TEST_F(Album, WindowsLinesReachTheirFiles) {
 }
 #endif
 
-TEST_F(Album, MissingEntryAsksWhetherToGoOn) {
-    const std::string lines = "Gone.ZS2\r\nNoFolder\\X.ZS2\r\nA.ZS2\r\n";
-    host.answers = {kAnswerOk, kAnswerOk};
-    AlbumOutcome outcome = convert(lines);
-    EXPECT_EQ(converted(outcome), std::vector<std::string>{"A.OSw"});
-    EXPECT_EQ(outcome.failed(), 2);
-    ASSERT_EQ(host.messages.size(), 2U);
-    EXPECT_EQ(host.messages[0].text(),
-              "The session " + (dir / "Gone.ZS2") +
-                  "\r\ncould not be found.\r\nNo Orvanel session was created.");
-    EXPECT_EQ(host.messages[0].title, "File not found");
-    EXPECT_EQ(host.messages[0].buttons, Buttons::OkCancel);
-    EXPECT_EQ(host.messages[1].title, "Path not found");
-    EXPECT_EQ(state.lastFolder,
-              dir.path().string());  // a missing entry's folder is not the dialog's
-
-    fs::remove(dir / "A.OSw");
-    host.messages.clear();
-    host.answers = {kAnswerCancel};
-    outcome = convert(lines);
-    EXPECT_TRUE(outcome.stopped);
-    EXPECT_EQ(outcome.notFound(), 1);
-    EXPECT_EQ(outcome.notReached,
-              (std::vector<std::string>{dir / "NoFolder/X.ZS2", dir / "A.ZS2"}));
-    EXPECT_EQ(host.messages.size(), 1U);
-    EXPECT_FALSE(fs::exists(dir / "A.OSw"));
-    EXPECT_FALSE(state.albumMode);
-    EXPECT_EQ(state.lastAnswer, kAnswerCancel);
-}
-
-TEST_F(Album, CancelOnIncompatibleDataStopsAfterThatSession) {
-    host.answers = {kAnswerOk, kAnswerCancel};
-    const AlbumOutcome outcome = convert("Short.ZS2\nA.ZS2\nShort.ZS2\nDeep\\B.ZS2\n");
-    EXPECT_EQ(converted(outcome), std::vector<std::string>{"A.OSw"});
-    EXPECT_TRUE(outcome.stopped);
-    EXPECT_EQ(outcome.notReached, std::vector<std::string>{dir / "Deep/B.ZS2"});
-    EXPECT_EQ(host.messages.size(), 2U);
-    EXPECT_FALSE(fs::exists(dir / "Deep/B.OSw"));
-    EXPECT_FALSE(state.albumMode);
-
-    // The session command afterwards shows its dialog as usual.
-    runSessionConversion(state, host);
-    EXPECT_EQ(host.dialogs.size(), 2U);
-}
-
-TEST_F(Album, OddEntriesAreReportedOnceEach) {
-    fs::create_directories(dir.path() / "Folder.ZS2");
-    const AlbumOutcome outcome = convert("Folder.ZS2\n\nC:\\Sessions\\A.ZS2\nA.ZS2");
-    EXPECT_EQ(converted(outcome), std::vector<std::string>{"A.OSw"});
-    std::vector<std::string> texts;
-    for (const Message& m : host.messages)
-        texts.push_back(m.text().substr(0, m.text().find("\r\n")));
-    EXPECT_EQ(texts, (std::vector<std::string>{"Path/File access error", "Path/File access error",
-                                               "The session C:\\Sessions\\A.ZS2"}));
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2", "Deep", "Folder.ZS2",
-                                                     "Relax.ZA2", "Short.ZS2"}));
-}
-
 TEST_F(Album, DialogAndUnreadableAlbums) {
     // Cancel: nothing at all.
     AlbumOutcome outcome = runAlbumConversion(state, host);
@@ -209,25 +205,30 @@ TEST_F(Album, DialogAndUnreadableAlbums) {
     fs::create_directories(dir.path() / "Folder.ZA2");
     writeBytes(dir / "Huge.ZA2", {});
     fs::resize_file(dir.path() / "Huge.ZA2", kMaxAlbumBytes + 1);  // sparse: costs no disk
-    std::vector<std::string> albums = {dir / "Folder.ZA2", dir / "Vanished.ZA2", dir / "Huge.ZA2"};
+    std::vector<std::pair<std::string, const char*>> albums = {
+        {dir / "Folder.ZA2", "Path/File access error"},
+        {dir / "Vanished.ZA2", "File not found"},
+        {dir / "A.ZS2/Below.ZA2", "Path not found"},
+        {dir / "Huge.ZA2", "Out of memory"}};
 #ifdef __linux__
-    albums.push_back("/proc/version");  // longer than the size it reports
+    albums.emplace_back("/proc/version", "Device I/O error");  // longer than the size it reports
 #endif
-    for (const std::string& album : albums) {
+    for (const auto& [album, error] : albums) {
         host.messages.clear();
         host.picks.push_back(album);
         outcome = runAlbumConversion(state, host);
         EXPECT_TRUE(outcome.entries.empty());
         ASSERT_EQ(host.messages.size(), 1U) << album;
-        EXPECT_NE(host.messages[0].text().find(album), std::string::npos);
+        EXPECT_EQ(host.messages[0].text(), error + ("\r\n" + album));
         EXPECT_FALSE(state.albumMode);
     }
-
-    // An empty album: nothing converted, nothing shown.
-    host.messages.clear();
-    outcome = convert("");
-    EXPECT_TRUE(outcome.entries.empty());
-    EXPECT_TRUE(host.messages.empty());
+    // The largest album that is read.
+    writeText(dir / "Huge.ZA2", "A.ZS2\r\n");
+    fs::resize_file(dir.path() / "Huge.ZA2", kMaxAlbumBytes);
+    std::vector<ResolvedEntry> entries;
+    EXPECT_FALSE(readAlbumEntries(dir / "Huge.ZA2", entries));
+    ASSERT_EQ(entries.size(), 2U);
+    EXPECT_EQ(entries[0].path, dir / "A.ZS2");
 }
 
 // A folder is a batch as an album is, of the sessions below it in byte order of their paths.
@@ -247,21 +248,10 @@ TEST_F(Album, FolderConvertsEverySessionBelowIt) {
     EXPECT_TRUE(runFolderConversion(state, host, dir / "Gone").entries.empty());
     ASSERT_EQ(host.messages.size(), 1U);
     EXPECT_EQ(host.messages[0].subject(), dir / "Gone");
-    EXPECT_EQ(host.messages[0].text().substr(host.messages[0].text().find('\n') + 1), dir / "Gone");
-}
-
-TEST_F(Album, EndingTheProgramStopsBeforeTheNextEntry) {
-    host.quitAtEventsCall = 3;  // the dialog, the first entry, then the user closes the window
-    const AlbumOutcome outcome = convert("A.ZS2\nDeep\\B.ZS2\nA.ZS2\n");
-    EXPECT_TRUE(outcome.stopped);
-    EXPECT_EQ(converted(outcome), std::vector<std::string>{"A.OSw"});
-    // The entry the stop came before is not reached either.
-    EXPECT_EQ(outcome.notReached, (std::vector<std::string>{dir / "Deep/B.ZS2", dir / "A.ZS2"}));
-    EXPECT_FALSE(fs::exists(dir / "Deep/B.OSw"));
-    EXPECT_FALSE(state.albumMode);
-    EXPECT_EQ(host.eventsCalls, 3);  // nothing more is asked once the answer is to end
-    // A folder ends the same way, and leaves album mode off too.
-    EXPECT_TRUE(runFolderConversion(state, host, fromPath(dir.path())).stopped);
+    EXPECT_EQ(host.messages[0].text(), "File not found\r\n" + (dir / "Gone"));
+    // The user closes the window before the first session: none is reached.
+    host.quitAtEventsCall = host.eventsCalls + 1;
+    EXPECT_EQ(runFolderConversion(state, host, fromPath(dir.path())).notReached.size(), 3U);
     EXPECT_FALSE(state.albumMode);
 }
 

@@ -1,12 +1,13 @@
 // z2o-convert as scripts use it: its output lines, messages and exit status.
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <filesystem>
+#include <sstream>
 #include <tuple>
 
+#include "convert/driver.h"
 #include "convert/file_io.h"
 #include "convert/session.h"
-#include "convert/target_record.h"
 #include "session_builder.h"
 #include "test_support.h"
 
@@ -21,147 +22,147 @@ CliRun cli(const TempDir& folder, const std::vector<std::string>& args,
     return testing::runProgram(tool, args, fromPath(folder.path()));
 }
 
-TEST(Cli, ConvertsEachSessionAndReportsIt) {
-    TempDir dir;
-    writeBytes(dir / "A.ZS2", samples::buildSession("step channel=0x3C\nstep\n"));
-    writeBytes(dir / "B c.ZS2", samples::buildSession("step duration=20:00.0\n"));
-    const CliRun run = cli(dir, {"A.ZS2", "B c.ZS2"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "A.ZS2 -> A.OSw (4 steps)\nB c.ZS2 -> B c.OSw (2 steps)\n");
-    EXPECT_EQ(run.err, "");
-    const auto source = readBytes(dir / "A.ZS2");
-    EXPECT_EQ(readBytes(dir / "A.OSw"), convertSession(source, {}, [](int) {}).target);
-}
+const std::string kGerman = "Entspannung f\xC3\xBCr Anf\xC3\xA4nger";  // UTF-8
+const std::string kRussian = "\xD0\x9D\xD0\xBE\xD1\x87\xD1\x8C";       // "Night"
+// "für" in cp1252 and Latin-1, as an album written by an old Windows program holds it.
+const std::string kLegacy = "f\xFCr";
 
-TEST(Cli, SettingsShapeTheRampsExactlyAsInTheWindow) {
-    const std::string description =
-        "step duration=0:40.0 start=10,0,10,0,150 end=20,15,20,15,150 channel=0x3C\n";
-    struct Row {
-        std::vector<std::string> args;
-        RampSettings settings;
-    };
-    for (const Row& row :
-         {Row{{"--ramp-time", "0"}, {0, true}}, Row{{"--ramp-time=8"}, {80, true}},
-          Row{{"--no-soft-ramping", "--ramp-time", "2"}, {20, false}}, Row{{}, {50, true}}}) {
-        TempDir dir;
-        writeBytes(dir / "S.ZS2", samples::buildSession(description));
-        std::vector<std::string> args = row.args;
-        args.push_back("S.ZS2");
-        EXPECT_EQ(cli(dir, args).status, 0) << row.settings.rampTime;
-        EXPECT_EQ(
-            readBytes(dir / "S.OSw"),
-            convertSession(samples::buildSession(description), row.settings, [](int) {}).target)
-            << row.settings.rampTime;
-    }
-}
-
-// Each distinct error of a session's steps is printed once, with how often it came.
-TEST(Cli, ProblemsGoToStandardErrorAndTheBatchGoesOn) {
-    TempDir dir;
-    writeBytes(dir / "Short.ZS2", std::vector<std::uint8_t>(44, 0));
-    writeBytes(dir / "Odd.ZS2", samples::buildSession("step duration=___30.0 repeat=3\n"
-                                                      "step duration=55:00.0\n"));
-    writeBytes(dir / "Good.ZS2", samples::buildSession("step\n"));
-    const CliRun run = cli(dir, {"Missing.ZS2", "Short.ZS2", "Odd.ZS2", "Good.ZS2"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "Odd.ZS2 -> Odd.OSw (5 steps)\nGood.ZS2 -> Good.OSw (1 steps)\n");
-    EXPECT_EQ(run.err, "z2o-convert: Missing.ZS2: File not found " + (dir / "Missing.ZS2") + "\n" +
-                           "z2o-convert: Short.ZS2: Data in ... " + (dir / "Short.ZS2") +
-                           " isn't compatible with current spec.s. 'Open File' aborted\n"
-                           "z2o-convert: Odd.ZS2: Invalid procedure call or argument (3 times)\n"
-                           "z2o-convert: Odd.ZS2: Overflow\n");
-}
-
-TEST(Cli, AlbumsReportMissingEntriesAndASummary) {
-    TempDir dir;
-    std::filesystem::create_directories(dir.path() / "Deep");
-    writeBytes(dir / "A.ZS2", samples::buildSession("step\n"));
-    writeBytes(dir / "Deep/B.ZS2", samples::buildSession("step\n"));
-    const std::string album = "A.ZS2\r\nGone.ZS2\r\nDeep\\B.ZS2\r\nNone\\C.ZS2";
-    const std::string notFound = "z2o-convert: " + (dir / "Gone.ZS2") +
-                                 ": could not be found\nz2o-convert: " + (dir / "None/C.ZS2") +
-                                 ": could not be found\n";
-    writeBytes(dir / "Relax.ZA2", std::vector<std::uint8_t>(album.begin(), album.end()));
-    const CliRun dry = cli(dir, {"--dry-run", "--album", "Relax.ZA2"});
-    EXPECT_EQ(dry.status, 1);
-    EXPECT_EQ(dry.out, (dir / "A.ZS2") + " -> " + (dir / "A.OSw") + "\n" + (dir / "Deep/B.ZS2") +
-                           " -> " + (dir / "Deep/B.OSw") + "\n");
-    EXPECT_EQ(dry.err, notFound);
-    const CliRun run = cli(dir, {"--album", "Relax.ZA2", "A.ZS2"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, (dir / "A.ZS2") + " -> " + (dir / "A.OSw") + " (1 steps)\n" +
-                           (dir / "Deep/B.ZS2") + " -> " + (dir / "Deep/B.OSw") +
-                           " (1 steps)\nRelax.ZA2: 2 converted, 2 failed\n" +
-                           "A.ZS2 -> A.OSw (1 steps)\n");
-    EXPECT_EQ(run.err, notFound);
-
-    const std::string good = "A.ZS2\n";
-    writeBytes(dir / "Good.ZA2", std::vector<std::uint8_t>(good.begin(), good.end()));
-    EXPECT_EQ(cli(dir, {"--album=Good.ZA2"}).status, 0);
-    const CliRun missing = cli(dir, {"--album", "Nowhere.ZA2"});
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.out, "Nowhere.ZA2: 0 converted, 0 failed\n");
-    EXPECT_EQ(missing.err, "z2o-convert: " + (dir / "Nowhere.ZA2") + ": File not found " +
-                               (dir / "Nowhere.ZA2") + "\n");
-}
-
-// The walk names what it finds with the system's own separator.
-std::string native(std::string path) {
-#ifdef _WIN32
-    std::replace(path.begin(), path.end(), '/', '\\');
-#endif
-    return path;
-}
-
-TEST(Cli, FoldersAreWalkedInByteOrderOfTheirPaths) {
+// One library for every run: sessions good, damaged and short, albums, a folder to walk (with a
+// link to a file, and a link loop that the walk must not follow), names beyond ASCII.
+void writeLibrary(const TempDir& dir) {
     namespace fs = std::filesystem;
-    TempDir dir;
-    const std::vector<std::uint8_t> session = samples::buildSession("step\n");
-    fs::create_directories(dir.path() / "lib/sub");
-    fs::create_directories(dir.path() / "lib/e.ZS2");
+    for (const char* folder : {"Deep", "lib/sub", "lib/e.ZS2"})
+        fs::create_directories(dir.path() / folder);
+    const std::pair<std::string, const char*> sessions[] = {
+        {"A.ZS2", "step channel=0x3C\nstep\n"},
+        {"B c.ZS2", "step duration=20:00.0\n"},
+        {"S.ZS2", "step duration=0:40.0 start=10,0,10,0,150 end=20,15,20,15,150 channel=0x3C\n"},
+        {"Odd.ZS2", "step duration=___30.0 repeat=3\nstep duration=55:00.0\n"},
+        {"Deep/B.ZS2", "step\n"},
+        {kGerman + ".ZS2", "step\n"},
+        {kRussian + ".ZS2", "step\n"},
+        {nameAsUtf8(kLegacy + ".ZS2"), "step\n"}};
+    for (const auto& [name, description] : sessions)
+        writeBytes(dir / name, samples::buildSession(description));
     for (const char* name : {"lib/a.zs2", "lib/B.ZS2", "lib/sub/c.Zs2", "lib/d.txt",
-                             "lib/.X.OSw.0123456789abcdef.tmp", "lib/a.zs2.bak"}) {
-        writeBytes(dir / name, session);
-    }
-    // Links are followed to files but never to folders, so a loop ends. Windows (and Wine) may
-    // refuse to make links; the walk is then tried without them.
+                             "lib/.X.OSw.0123456789abcdef.tmp", "lib/a.zs2.bak"})
+        writeBytes(dir / name, samples::buildSession("step\n"));
+    // Windows (and Wine) may refuse to make links: a copy names the same, without the loop.
     std::error_code noLinks;
     fs::create_directory_symlink("..", dir.path() / "lib/sub/loop", noLinks);
     if (!noLinks) fs::create_symlink("sub/c.Zs2", dir.path() / "lib/link.ZS2", noLinks);
-    const auto files = [&] {
-        return std::distance(fs::recursive_directory_iterator(dir.path()), {});
+    if (noLinks) fs::copy(dir.path() / "lib/sub/c.Zs2", dir.path() / "lib/link.ZS2");
+    for (const char* name : {"Short.ZS2", "lib/sub/bad.ZS2"})
+        writeBytes(dir / name, std::vector<std::uint8_t>(44, 0));
+    writeText(dir / "Relax.ZA2", "A.ZS2\r\nGone.ZS2\r\nDeep\\B.ZS2\r\nNone\\C.ZS2");
+    writeText(dir / "Good.ZA2", "A.ZS2\n");
+    writeText(dir / "Mix.ZA2",
+              kRussian + ".ZS2\r\n" + kLegacy + ".ZS2\r\nGone " + kLegacy + ".ZS2");
+}
+
+// What scripts see of each run: the exit status, a line on standard output for each session (its
+// target written, with the settings given, or only named with --dry-run), the problems on
+// standard error.
+TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
+    struct Row {
+        std::vector<std::string> args;
+        int status;
+        std::string out, err;
+        RampSettings ramp;
     };
-    const auto before = files();
-    const std::string order[] = {"lib/B", "lib/a", "lib/link", "lib/sub/c"};
-    const std::string extension[] = {".ZS2", ".zs2", ".ZS2", ".Zs2"};
-    std::string listing, converted;
-    int count = 0;
-    for (int i = 0; i < 4; ++i) {
-        if (noLinks && i == 2) continue;
-        ++count;
-        const std::string line = native(order[i] + extension[i] + " -> " + order[i] + ".OSw");
-        listing += line + "\n";
-        converted += line + " (1 steps)\n";
+    const auto row = [](std::vector<std::string> args, int status, std::string out,
+                        std::string err = {}, RampSettings ramp = {}) {
+        return Row{std::move(args), status, std::move(out), std::move(err), ramp};
+    };
+    const std::string notFound =
+        "z2o-convert: @Gone.ZS2: could not be found\n"
+        "z2o-convert: @None/C.ZS2: could not be found\n";
+    const std::string walk =
+        "lib/B.ZS2 -> lib/B.OSw#\nlib/a.zs2 -> lib/a.OSw#\nlib/link.ZS2 -> lib/link.OSw#\n";
+    const std::string c = "lib/sub/c.Zs2 -> lib/sub/c.OSw#\n";
+    const std::string data = ": Data in ... @";
+    const std::string incompatible = " isn't compatible with current spec.s. 'Open File' aborted\n";
+    const std::string bad =
+        "z2o-convert: lib/sub/bad.ZS2: Data in ... lib/sub/bad.ZS2" + incompatible;
+    const std::string legacy = nameAsUtf8(kLegacy + ".ZS2");
+    const Row rows[] = {
+        row({"A.ZS2", "B c.ZS2", "S.ZS2"}, 0,
+            "A.ZS2 -> A.OSw (4 steps)\nB c.ZS2 -> B c.OSw (2 steps)\nS.ZS2 -> S.OSw (3 steps)\n"),
+        row({"--ramp-time", "0", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (1 steps)\n", "", {0, true}),
+        row({"--ramp-time=8", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (3 steps)\n", "", {80, true}),
+        row({"--no-soft-ramping", "--ramp-time", "2", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (3 steps)\n", "",
+            {20, false}),
+        // Each distinct error of a session's steps once, with how often it came; they alone make
+        // the exit status 1.
+        row({"Odd.ZS2"}, 1, "Odd.ZS2 -> Odd.OSw (5 steps)\n",
+            "z2o-convert: Odd.ZS2: Invalid procedure call or argument (3 times)\n"
+            "z2o-convert: Odd.ZS2: Overflow\n"),
+        row({"Missing.ZS2", "Short.ZS2", "A.ZS2"}, 1, "A.ZS2 -> A.OSw (4 steps)\n",
+            "z2o-convert: Missing.ZS2: File not found @Missing.ZS2\nz2o-convert: Short.ZS2" + data +
+                "Short.ZS2" + incompatible),
+        row({"--dry-run", "A.ZS2", "Missing.ZS2"}, 1, "A.ZS2 -> A.OSw\n",
+            "z2o-convert: Missing.ZS2: File not found @Missing.ZS2\n"),
+        // An empty argument, and anything after "--", names a file.
+        row({"", "--", "-x.ZS2"}, 1, "",
+            "z2o-convert: : File not found\nz2o-convert: -x.ZS2: File not found @-x.ZS2\n"),
+        row({"--dry-run", "--album", "Relax.ZA2"}, 1,
+            "@A.ZS2 -> @A.OSw\n@Deep/B.ZS2 -> @Deep/B.OSw\n", notFound),
+        row({"--album", "Relax.ZA2", "A.ZS2"}, 1,
+            "@A.ZS2 -> @A.OSw (4 steps)\n@Deep/B.ZS2 -> @Deep/B.OSw (1 steps)\n"
+            "Relax.ZA2: 2 converted, 2 failed\nA.ZS2 -> A.OSw (4 steps)\n",
+            notFound),
+        row({"--album=Good.ZA2"}, 0,
+            "@A.ZS2 -> @A.OSw (4 steps)\nGood.ZA2: 1 converted, 0 failed\n"),
+        row({"--album", "Nowhere.ZA2"}, 1, "Nowhere.ZA2: 0 converted, 0 failed\n",
+            "z2o-convert: @Nowhere.ZA2: File not found @Nowhere.ZA2\n"),
+        row({"--dry-run", "--album", "Nowhere.ZA2"}, 1, "",
+            "z2o-convert: @Nowhere.ZA2: File not found @Nowhere.ZA2\n"),
+        // Folders are walked in byte order of their paths.
+        row({"--dry-run", "lib"}, 0, walk + "lib/sub/bad.ZS2 -> lib/sub/bad.OSw\n" + c),
+        row({"lib"}, 1, walk + c + "lib: 4 converted, 1 failed\n", bad),
+        row({"--quiet", "lib"}, 1, "lib: 4 converted, 1 failed\n", bad),
+        row({kGerman + ".ZS2"}, 0, kGerman + ".ZS2 -> " + kGerman + ".OSw (1 steps)\n"),
+        // Windows reads an album line in its ANSI code page; elsewhere its bytes are the name.
+        row({"--album", "Mix.ZA2"}, 1,
+            "@" + kRussian + ".ZS2 -> @" + kRussian + ".OSw (1 steps)\n@" + legacy + " -> @" +
+                targetPathFor(legacy) + " (1 steps)\nMix.ZA2: 2 converted, 1 failed\n",
+            "z2o-convert: @Gone " + legacy + ": could not be found\n"),
+    };
+    for (const Row& row : rows) {
+        TempDir dir;
+        writeLibrary(dir);
+        const CliRun run = cli(dir, row.args);
+        std::string out = row.out;
+        for (std::size_t at; (at = out.find('#')) != std::string::npos;)
+            out.replace(at, 1, row.args[0] == "--dry-run" ? "" : " (1 steps)");
+        const std::string args = ::testing::PrintToString(row.args);
+        EXPECT_EQ(run.status, row.status) << args;
+        // The walk names what it finds with the system's own separator.
+        const auto native = [&dir](const std::string& text) {
+            return fromPath(toPath(dir.expand(text)).make_preferred());
+        };
+        EXPECT_EQ(run.out, native(out)) << args;
+        EXPECT_EQ(run.err, native(row.err)) << args;
+        // Each target named is written from its source with the settings given, or not at all.
+        std::istringstream lines(run.out);
+        for (std::string line; std::getline(lines, line);) {
+            const std::size_t arrow = line.find(" -> ");
+            if (arrow == std::string::npos) continue;
+            const std::size_t steps = line.find(" (", arrow);
+            const auto file = [&dir](const std::string& name) {
+                return fromPath(dir.path() / toPath(name));
+            };
+            const std::string target = file(line.substr(arrow + 4, steps - arrow - 4));
+            if (steps == std::string::npos) {
+                EXPECT_FALSE(std::filesystem::exists(toPath(target))) << target;
+            } else {
+                EXPECT_EQ(readBytes(target), convertSession(readBytes(file(line.substr(0, arrow))),
+                                                            row.ramp, [](int) {})
+                                                 .target)
+                    << target;
+            }
+        }
     }
-
-    const CliRun dry = cli(dir, {"--dry-run", "lib"});
-    EXPECT_EQ(dry.status, 0);
-    EXPECT_EQ(dry.out, listing);
-    EXPECT_EQ(dry.err, "");
-    EXPECT_EQ(files(), before);
-
-    const CliRun run = cli(dir, {"lib"});
-    EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, converted + "lib: " + std::to_string(count) + " converted, 0 failed\n");
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(files(), before + count);
-    EXPECT_EQ(readBytes(dir / "lib/sub/c.OSw"), convertSession(session, {}, [](int) {}).target);
-
-    writeBytes(dir / "lib/sub/bad.ZS2", std::vector<std::uint8_t>(44, 0));
-    const CliRun quiet = cli(dir, {"--quiet", "lib"});
-    EXPECT_EQ(quiet.status, 1);
-    EXPECT_EQ(quiet.out, "lib: " + std::to_string(count) + " converted, 1 failed\n");
-    EXPECT_NE(quiet.err.find(native("z2o-convert: lib/sub/bad.ZS2: Data in")), std::string::npos);
 }
 
 // Options as getopt users write them do what the long forms do, in both tools. Bad usage exits
@@ -227,23 +228,10 @@ TEST(Cli, OptionsAsGetoptUsersWriteThem) {
     TempDir dir;
     for (const std::string tool : {Z2O_CONVERT, Z2O_INSPECT}) {
         const std::string name = tool == Z2O_CONVERT ? "z2o-convert" : "z2o-inspect";
-        EXPECT_EQ(cli(dir, {"--version"}, tool).out, name + " " Z2O_VERSION "\n");
-        EXPECT_NE(cli(dir, {"--help"}, tool).out.find("Exit status"), std::string::npos);
-    }
-    // An empty argument, and anything after "--", names a file (that is not there).
-    const CliRun files = cli(dir, {"", "--", "-x.ZS2"});
-    EXPECT_EQ(files.status, 1);
-    EXPECT_NE(files.err.find("z2o-convert: -x.ZS2: File not found"), std::string::npos);
-}
-
-TEST(Cli, BundledSamplesMatchTheirDescriptions) {
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(Z2O_SAMPLES_DIR)) {
-        if (entry.path().extension() != ".txt") continue;
-        std::filesystem::path session = entry.path();
-        session.replace_extension(".ZS2");
-        EXPECT_EQ(readBytes(session.string()),
-                  samples::buildSession(testing::readText(entry.path().string())))
-            << session << " is stale: rebuild it with z2o-make-session";
+        const CliRun version = cli(dir, {"--version"}, tool), help = cli(dir, {"--help"}, tool);
+        EXPECT_EQ(version.status + help.status, 0);
+        EXPECT_EQ(version.out, name + " " Z2O_VERSION "\n");
+        EXPECT_NE(help.out.find("Exit status"), std::string::npos);
     }
 }
 

@@ -1,6 +1,8 @@
 // The session command end to end on real files, with a scripted host.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <filesystem>
 
@@ -20,6 +22,12 @@ const char* kTwoSteps =
     "step number=0\n"
     "step duration=12:00.0 channel=0x14 mode=1\n";
 
+// Of the two ways of making a target, an unnamed file and a named temporary one, the second, as
+// where the file system has no unnamed files.
+const FileFaultHook noUnnamedFiles = [](const char* operation, const std::string&) {
+    return std::string(operation) == "unnamed" ? EOPNOTSUPP : 0;
+};
+
 class Driver : public ::testing::Test {
   protected:
     SessionOutcome convert(const std::string& path) { return convertSessionFile(path, {}, host); }
@@ -32,19 +40,22 @@ class Driver : public ::testing::Test {
     ScriptedHost host;
 };
 
+// Through the open dialog, and as albums, folders, drops and z2o-convert do it: a path handed
+// over, no dialog, no pending events, and the outcome tells all that the front ends show.
 TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
-    const std::string source = dir / "Alpha.ZS2";
-    writeBytes(source, samples::buildSession(kTwoSteps));
-    host.picks.push_back(source);
+    writeBytes(dir / "Alpha.ZS2", samples::buildSession(kTwoSteps));
+    host.picks.push_back(dir / "Alpha.ZS2");
+    state.lastAnswer = kAnswerYes;  // kept: no message is shown
     const SessionOutcome outcome = runSessionConversion(state, host);
+    EXPECT_EQ(state.lastAnswer, kAnswerYes);
     EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted);
     EXPECT_EQ(outcome.targetPath, dir / "Alpha.OSw");
     EXPECT_EQ(outcome.steps, 5);  // 2 (soft-on) + 3 (split, soft-off)
+    EXPECT_EQ(outcome.playingTenths, 300 + 7200);
     EXPECT_EQ(readBytes(dir / "Alpha.OSw"), expected(kTwoSteps));
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"Alpha.OSw", "Alpha.ZS2"}));
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(state.lastFolder, dir.path().string());
-
     ASSERT_EQ(host.dialogs.size(), 1U);
     const OpenDialogSettings& dialog = host.dialogs[0];
     EXPECT_EQ(dialog.filter, "Zendrel Session (*.ZS2)|*.ZS2");
@@ -55,19 +66,59 @@ TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
     // No folder remembered yet: the dialog starts in the program's folder.
     EXPECT_EQ(dialog.initDir, host.programFolderPath);
     EXPECT_EQ(host.eventsCalls, 1);
+
+    const SessionOutcome given = convert(dir / "Alpha.ZS2");
+    EXPECT_EQ(given.sourcePath, dir / "Alpha.ZS2");
+    EXPECT_EQ(given.playingTenths, outcome.playingTenths);
+    EXPECT_EQ(given.answer, 0);
+    EXPECT_EQ(host.dialogs.size(), 1U);
+    EXPECT_EQ(host.eventsCalls, 1);
+    EXPECT_EQ(host.done, std::vector(2, SessionOutcome::Status::Converted));
 }
 
-TEST_F(Driver, ReplacesAnExistingTargetAndKeepsItsPermissions) {
-    writeBytes(dir / "Alpha.ZS2", samples::buildSession(kTwoSteps));
-    writeBytes(dir / "Alpha.OSw", std::vector<std::uint8_t>(5000, 0xEE));
-    fs::permissions(dir / "Alpha.OSw",
-                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    convert(dir / "Alpha.ZS2");
-    EXPECT_EQ(readBytes(dir / "Alpha.OSw"), expected(kTwoSteps));
-#ifndef _WIN32  // Windows has only a read-only attribute, and a read-only target is refused
-    EXPECT_EQ(fs::status(dir / "Alpha.OSw").permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+// A new target gets the read and write bits that the umask leaves; a replaced one keeps its own.
+// Both ways of making a target.
+TEST_F(Driver, TargetPermissions) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has only a read-only attribute, and a read-only target is refused";
+#else
+    using P = fs::perms;
+    const mode_t umaskBefore = umask(027);
+    writeBytes(dir / "A.ZS2", samples::buildSession("step\n"));
+    const P kept = P::owner_read | P::owner_write | P::others_write;
+    for (const FileFaultHook& hook : {FileFaultHook{}, noUnnamedFiles}) {
+        setFileFaultHook(hook);
+        fs::remove(dir.path() / "A.OSw");
+        convert(dir / "A.ZS2");
+        EXPECT_EQ(fs::status(dir.path() / "A.OSw").permissions(),
+                  P::owner_read | P::owner_write | P::group_read);
+        fs::permissions(dir.path() / "A.OSw", kept);
+        writeBytes(dir / "A.OSw", {1, 2, 3});
+        convert(dir / "A.ZS2");
+        EXPECT_EQ(fs::status(dir.path() / "A.OSw").permissions(), kept);
+        EXPECT_EQ(readBytes(dir / "A.OSw"), expected("step\n"));
+    }
+    setFileFaultHook(nullptr);
+    umask(umaskBefore);
 #endif
+}
+
+// The window closed in the middle of a long conversion: the file is abandoned between its parts,
+// the old target stays and nothing is left beside it.
+TEST_F(Driver, EndingTheProgramMidFileKeepsTheOldTarget) {
+    writeBytes(dir / "L.ZS2", samples::buildSession("step repeat=1500\n"));  // two parts
+    for (const FileFaultHook& hook : {FileFaultHook{}, noUnnamedFiles}) {
+        setFileFaultHook(hook);
+        writeBytes(dir / "L.OSw", {1, 2, 3});
+        host.eventsCalls = 0;
+        host.quitAtEventsCall = 1;
+        EXPECT_EQ(convert(dir / "L.ZS2").status, SessionOutcome::Status::Cancelled);
+        EXPECT_EQ(host.eventsCalls, 1);
+        EXPECT_TRUE(host.messages.empty());
+        EXPECT_EQ(readBytes(dir / "L.OSw"), (std::vector<std::uint8_t>{1, 2, 3}));
+        EXPECT_EQ(dir.names(), (std::vector<std::string>{"L.OSw", "L.ZS2"}));
+    }
+    setFileFaultHook(nullptr);
 }
 
 TEST_F(Driver, CancelReadsAndWritesNothing) {
@@ -82,45 +133,15 @@ TEST_F(Driver, CancelReadsAndWritesNothing) {
     }
     EXPECT_TRUE(host.messages.empty());
     EXPECT_TRUE(dir.names().empty());
-}
-
-TEST_F(Driver, SourcesByLength) {
-    struct Row {
-        std::size_t bytes;
-        bool accepted;
-    };
-    for (const Row row :
-         {Row{0, true}, Row{44, false}, Row{45, true}, Row{46, false}, Row{90, true}}) {
-        TempDir here;
-        // All-zero records hold no step: any accepted length gives an empty target.
-        writeBytes(here / "S.ZS2", std::vector<std::uint8_t>(row.bytes, 0));
-        host.messages.clear();
-        host.answers = {kAnswerCancel};
-        const SessionOutcome outcome = convert(here / "S.ZS2");
-        if (row.accepted) {
-            EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted) << row.bytes;
-            EXPECT_TRUE(readBytes(here / "S.OSw").empty());
-            EXPECT_TRUE(host.messages.empty());
-        } else {
-            EXPECT_EQ(outcome.status, SessionOutcome::Status::Rejected) << row.bytes;
-            EXPECT_EQ(here.names(), std::vector<std::string>{"S.ZS2"});
-            ASSERT_EQ(host.messages.size(), 1U);
-            const Message& m = host.messages[0];
-            EXPECT_EQ(m.text(),
-                      "Data in ...\r\n" + (here / "S.ZS2") +
-                          "\r\nisn't compatible with current spec.s.\r\n'Open File' aborted");
-            EXPECT_EQ(m.buttons, Buttons::OkCancel);
-            EXPECT_EQ(m.title, "");
-            EXPECT_EQ(outcome.answer, kAnswerCancel);
-        }
-    }
+    EXPECT_EQ(host.done,
+              (std::vector{SessionOutcome::Status::Cancelled, SessionOutcome::Status::Cancelled}));
 }
 
 TEST_F(Driver, TargetNames) {
     const std::pair<const char*, const char*> posix[] = {
         {"/s/Alpha.ZS2", "/s/Alpha.OSw"},
         {"/s/Alpha", "/s/Alpha.OSw"},
-        {"/Old.Sessions/Alpha", "/Old.Sessions/Alpha.OSw"},
+        {"/Sessions./Alpha", "/Sessions./Alpha.OSw"},
         {"/s/.ZS2", "/s/.OSw"},
         {"/s/Alpha.", "/s/Alpha.OSw"},
         {"Alpha.zs2", "Alpha.OSw"},
@@ -135,101 +156,119 @@ TEST_F(Driver, TargetNames) {
         EXPECT_EQ(targetPathFor(source, "\\/"), target);
 }
 
-TEST_F(Driver, SourcesThatCannotBeReadAreReportedOnceAndWriteNothing) {
+// What cannot be converted is reported once, with the file it concerns, and writes nothing (a
+// target in the way is refused before any step is converted); a length that is not a whole
+// number of records asks whether to go on. Lengths of whole records convert, here to an empty
+// target (all-zero records hold no step).
+TEST_F(Driver, SourcesThatCannotBeConverted) {
+    for (const std::size_t bytes : {0, 44, 45, 46, 90})
+        writeBytes(dir / ("L" + std::to_string(bytes) + ".ZS2"), std::vector<std::uint8_t>(bytes));
     fs::create_directories(dir.path() / "Folder.ZS2");
+    fs::create_directories(dir.path() / "Dir.OSw");
     writeBytes(dir / "Big.ZS2", std::vector<std::uint8_t>(32768 * kSourceRecordSize, 0));
-    writeBytes(dir / "Big.OSw", {1, 2, 3});
-    writeBytes(dir / "Same.OSw", samples::buildSession("step\n"));
+    for (const char* name : {"Big.OSw", "Many.OSw", "RO.OSw", "Dir.OSw/inside"})
+        writeBytes(dir / name, {1, 2, 3});
+    fs::permissions(dir.path() / "RO.OSw", fs::perms::owner_read | fs::perms::group_read);
+    for (const char* name : {"Same.OSw", "RO.ZS2"})
+        writeBytes(dir / name, samples::buildSession("step\n"));
+    writeBytes(dir / "Dir.ZS2", samples::buildSession("step duration=___30.0\n"));
     // 8192 steps of four records each would need step number 32768.
     writeBytes(dir / "Many.ZS2",
                samples::buildSession("step duration=20:00.0 channel=0x3C repeat=8192\n"));
-    writeBytes(dir / "Many.OSw", {4, 5, 6});
-    struct Row {
-        std::string source;
-        const char* text;  // what the message says
-        std::string path;  // named in the message
-    };
-    const Row rows[] = {
-        {dir / "Missing.ZS2", "File not found", dir / "Missing.ZS2"},
-        {dir / "NoFolder/A.ZS2", "Path not found", dir / "NoFolder/A.ZS2"},
-        {dir / "Folder.ZS2", "Path/File access error", dir / "Folder.ZS2"},
-        {dir / "Big.ZS2", "Overflow", dir / "Big.ZS2"},
-        {dir / "Many.ZS2", "Overflow", dir / "Many.ZS2"},
-        {dir / "Same.OSw", "Path/File access error", dir / "Same.OSw"},
+    const std::string incompatible = "isn't compatible with current spec.s.\r\n'Open File' aborted";
+    using Status = SessionOutcome::Status;
+    const std::tuple<std::string, Status, std::string> rows[] = {
+        {"L0.ZS2", Status::Converted, ""},
+        {"L45.ZS2", Status::Converted, ""},
+        {"L90.ZS2", Status::Converted, ""},
+        {"L44.ZS2", Status::Rejected, "Data in ...\r\n@L44.ZS2\r\n" + incompatible},
+        {"L46.ZS2", Status::Rejected, "Data in ...\r\n@L46.ZS2\r\n" + incompatible},
+        {"Missing.ZS2", Status::Failed, "File not found\r\n@Missing.ZS2"},
+        {"NoFolder/A.ZS2", Status::Failed, "Path not found\r\n@NoFolder/A.ZS2"},
+        {"Same.OSw/A.ZS2", Status::Failed, "Path not found\r\n@Same.OSw/A.ZS2"},  // not a folder
+        {"Folder.ZS2", Status::Failed, "Path/File access error\r\n@Folder.ZS2"},
+        {"Big.ZS2", Status::Failed, "Overflow\r\n@Big.ZS2"},
+        {"Many.ZS2", Status::Failed, "Overflow\r\n@Many.ZS2"},
+        {"Same.OSw", Status::Failed, "Path/File access error\r\n@Same.OSw"},
+        {"RO.ZS2", Status::Failed, "Permission denied\r\n@RO.OSw"},
+        {"Dir.ZS2", Status::Failed, "Path/File access error\r\n@Dir.OSw"},
 #ifdef __linux__
         // Windows (Wine at least) answers a name too long with "not found".
-        {dir / (std::string(300, 'n') + ".ZS2"), "Bad file name or number",
-         dir / (std::string(300, 'n') + ".ZS2")},
+        {std::string(300, 'n') + ".ZS2", Status::Failed,
+         "Bad file name or number\r\n@" + std::string(300, 'n') + ".ZS2"},
         // Longer than the size it reports: the source is not what it was when opened.
-        {dir / "Grows.ZS2", "Device I/O error", dir / "Grows.ZS2"},
+        {"Grows.ZS2", Status::Failed, "Device I/O error\r\n@Grows.ZS2"},
+        // Neither waits: a pipe for a writer, a device for its end.
+        {"Pipe.ZS2", Status::Failed, "Path/File access error\r\n@Pipe.ZS2"},
+        {"/dev/zero", Status::Failed, "Path/File access error\r\n/dev/zero"},
 #endif
     };
 #ifdef __linux__
     fs::create_symlink("/proc/version", dir.path() / "Grows.ZS2");
+    ASSERT_EQ(mkfifo((dir / "Pipe.ZS2").c_str(), 0600), 0);
 #endif
     const auto before = dir.names();
-    // Both ways of making a target: an unnamed file, and a named temporary one where the file
-    // system has no unnamed files.
-    const FileFaultHook noUnnamedFiles = [](const char* operation, const std::string&) {
-        return std::string(operation) == "unnamed" ? EOPNOTSUPP : 0;
-    };
-    for (const FileFaultHook hook : {FileFaultHook{}, noUnnamedFiles}) {
+    for (const FileFaultHook& hook : {FileFaultHook{}, noUnnamedFiles}) {
         setFileFaultHook(hook);
-        for (const Row& row : rows) {
+        for (const auto& [name, status, text] : rows) {
             host.messages.clear();
-            const SessionOutcome outcome = convert(row.source);
-            EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed) << row.source;
-            ASSERT_EQ(host.messages.size(), 1U) << row.source;
-            EXPECT_EQ(host.messages[0].text(), row.text + ("\r\n" + row.path));
-            EXPECT_EQ(host.messages[0].buttons, Buttons::Ok);
-            ASSERT_TRUE(outcome.runError) << row.source;
-            EXPECT_EQ(outcome.runError->description, row.text);
-            EXPECT_EQ(dir.names(), before) << row.source;
+            host.answers = {kAnswerCancel};
+            const SessionOutcome outcome = convert(dir / name);
+            EXPECT_EQ(outcome.status, status) << name;
+            EXPECT_EQ(host.done.back(), status) << name;
+            if (status == Status::Converted) {
+                EXPECT_TRUE(readBytes(targetPathFor(dir / name)).empty());
+                EXPECT_TRUE(host.messages.empty());
+                fs::remove(toPath(targetPathFor(dir / name)));
+                continue;
+            }
+            EXPECT_EQ(dir.names(), before) << name;
+            ASSERT_EQ(host.messages.size(), 1U) << name;
+            const Message& message = host.messages[0];
+            EXPECT_EQ(message.text(), dir.expand(text));
+            EXPECT_EQ(message.buttons,
+                      status == Status::Rejected ? Buttons::OkCancel : Buttons::Ok);
+            EXPECT_EQ(message.title, "");
+            EXPECT_EQ(outcome.answer, status == Status::Rejected ? kAnswerCancel : kAnswerOk);
+            EXPECT_EQ(outcome.runError.has_value(), status == Status::Failed);
+            if (outcome.runError) {
+                EXPECT_EQ(outcome.runError->description, message.lines[0]);
+            }
         }
     }
     setFileFaultHook(nullptr);
-    EXPECT_EQ(readBytes(dir / "Big.OSw"), (std::vector<std::uint8_t>{1, 2, 3}));
-    EXPECT_EQ(readBytes(dir / "Many.OSw"), (std::vector<std::uint8_t>{4, 5, 6}));
+    for (const char* name : {"Big.OSw", "Many.OSw", "RO.OSw", "Dir.OSw/inside"})
+        EXPECT_EQ(readBytes(dir / name), (std::vector<std::uint8_t>{1, 2, 3})) << name;
     EXPECT_EQ(readBytes(dir / "Same.OSw").size(), kSourceRecordSize);
 }
 
 // A damaged session must not flood the user: each distinct error of its steps is shown once, as
 // it first comes, and counted; the bytes written are those of the whole conversion.
 TEST_F(Driver, EachDistinctStepErrorIsShownOnceAndCounted) {
+    // Levels past a byte: 16 x 17, and a soft-on ramp that ends at 256 (255 + 17 x 50 / 850).
     const char* damaged =
-        "step duration=___30.0 repeat=3\nstep start=10,16,20,0,150\nstep duration=___30.0\n";
+        "step duration=___30.0 repeat=3\nstep start=10,16,20,0,150\nstep duration=___30.0\n"
+        "step duration=1:25.0 start=10,15,20,0,150 end=20,16,10,0,150 channel=0x08\n";
     writeBytes(dir / "S.ZS2", samples::buildSession(damaged));
-    const std::vector<std::pair<int, int>> expected = {{kInvalidCall, 4}, {kOverflow, 2}};
+    const std::vector<std::pair<int, int>> expected = {{kInvalidCall, 4}, {kOverflow, 8}};
     // Twice, as two entries of an album: each conversion shows its own first messages.
     for (int run = 0; run < 2; ++run) {
         host.messages.clear();
         const SessionOutcome outcome = convert(dir / "S.ZS2");
         EXPECT_EQ(readBytes(dir / "S.OSw"), this->expected(damaged));
         ASSERT_EQ(host.messages.size(), 2U);
+        ASSERT_EQ(outcome.messages.size(), 2U);  // the outcome holds what was shown
         ASSERT_EQ(outcome.stepErrors.size(), 2U);
         for (std::size_t i = 0; i < 2; ++i) {
             EXPECT_EQ(host.messages[i].text(), describeError(expected[i].first));
+            EXPECT_EQ(outcome.messages[i].text(), host.messages[i].text());
             EXPECT_EQ(host.messages[i].kind, MessageKind::StepError);
             EXPECT_EQ(outcome.stepErrors[i].number, expected[i].first);
             EXPECT_EQ(outcome.stepErrors[i].description, describeError(expected[i].first));
             EXPECT_EQ(outcome.stepErrors[i].count, expected[i].second);
         }
-        EXPECT_EQ(outcome.errorCount(), 6);
+        EXPECT_EQ(outcome.errorCount(), 12);
     }
-}
-
-// Albums, folders, drops and z2o-convert hand over a path: no dialog, no program state, and the
-// outcome tells all that the front ends show.
-TEST_F(Driver, AGivenPathConvertsWithoutADialog) {
-    writeBytes(dir / "A.ZS2", samples::buildSession(kTwoSteps));
-    const SessionOutcome outcome = convertSessionFile(dir / "A.ZS2", {}, host);
-    EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted);
-    EXPECT_EQ(outcome.sourcePath, dir / "A.ZS2");
-    EXPECT_TRUE(host.dialogs.empty());
-    EXPECT_EQ(host.eventsCalls, 0);
-    EXPECT_EQ(outcome.answer, 0);
-    EXPECT_EQ(outcome.playingTenths, playingTenths(decodeTargetSession(readBytes(dir / "A.OSw"))));
-    EXPECT_EQ(outcome.playingTenths, 300 + 7200);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // layouts are pinned through the golden files.
 #include <gtest/gtest.h>
 
+#include "convert/clock_text.h"
 #include "convert/duration.h"
 
 namespace z2o {
@@ -48,6 +49,14 @@ TEST(Duration, FormatAndParseAreInverseOverTheWholeRange) {
         ASSERT_EQ(parsed.overflows, 0) << text;
     }
     EXPECT_EQ(formatDuration(-5), "-0:00.5");  // a plain sign, should a length ever be negative
+}
+
+// Hours show from one hour on, or always when asked for.
+TEST(ClockText, HoursFromAnHourOnOrWhenAsked) {
+    EXPECT_EQ(clockText(35999, true, Hours::WhenNeeded), "59:59.9");
+    EXPECT_EQ(clockText(36000, true, Hours::WhenNeeded), "1:00:00.0");
+    EXPECT_EQ(clockText(-36005, false, Hours::WhenNeeded), "-1:00:00");
+    EXPECT_EQ(clockText(5, false, Hours::Always), "0:00:00");
 }
 
 }  // namespace

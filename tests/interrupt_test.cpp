@@ -1,18 +1,23 @@
-// z2o-convert as a POSIX process: killed or interrupted, the target is left old or new and nothing
-// else is in the folder; a long run keeps no file open; without /proc; its progress line on a
-// terminal. Windows has none of these signals, limits or terminals.
-#include <fcntl.h>
+// z2o-convert as a POSIX process: killed or interrupted anywhere, the target is left old or new
+// and nothing else is in the folder; disks that fill up or are read-only; a long run keeps no file
+// open; without /proc; its progress line on a terminal. Windows has none of these signals, limits,
+// mounts or terminals.
 #include <gtest/gtest.h>
-#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <optional>
 #include <random>
 #include <thread>
 
+#include "convert/file_io.h"
 #include "convert/session.h"
 #include "session_builder.h"
 #include "test_support.h"
@@ -20,133 +25,197 @@
 namespace z2o {
 namespace {
 
+namespace fs = std::filesystem;
+using testing::runProgram;
+using testing::Terminal;
 using testing::waitForProgram;
 
-// Starts the tool with its output in `logs`, away from the folder under test: its process id.
-int start(const TempDir& logs, const std::vector<std::string>& args) {
-    return testing::startProgram(Z2O_CONVERT, args, ".", logs / "out", logs / "err");
+const std::vector<std::uint8_t> kOld(777, 0x5A);
+
+// The files a process has open in a folder, by name ("#..." for a file without one), each with
+// its offset.
+using OpenFiles = std::map<std::string, std::uint64_t>;
+
+bool targetOpen(const OpenFiles& open) {
+    return std::any_of(open.begin(), open.end(), [](const auto& file) {
+        return file.first != "L.ZS2" && file.first != "A.ZA2";
+    });
 }
 
-// A session of 8,000 long steps with both ramps: about 3.5 MB to write, time enough to be hit.
+// A session of 8,000 long steps with both ramps: 360,000 bytes read in six parts and about 3.5 MB
+// written, time enough to be caught anywhere. The album lists it twice.
 class KilledRuns : public ::testing::Test {
   protected:
     KilledRuns() {
         writeBytes(dir / "L.ZS2", source);
-        writeBytes(dir / "L.OSw", kOld);
+        writeText(dir / "A.ZA2", "L.ZS2\nL.ZS2\n");
     }
-    void expectOldOrNewAndNothingElse(const std::vector<std::string>& names) {
-        const std::vector<std::uint8_t> target = readBytes(dir / "L.OSw");
-        EXPECT_TRUE(target == kOld || target == converted);
-        EXPECT_EQ(dir.names(), names);
+    int start(const std::vector<std::string>& args) {
+        writeBytes(dir / "L.OSw", kOld);
+        return testing::startProgram(Z2O_CONVERT, args, fromPath(dir.path()), logs / "out",
+                                     logs / "err");
+    }
+    // Stops the run (SIGSTOP) as soon as `ready` holds of what it has open in the folder, looking
+    // every 100 us: what it has open then, or nothing when it ended first.
+    std::optional<OpenFiles> stopWhen(int pid, const std::function<bool(const OpenFiles&)>& ready) {
+        for (;;) {
+            int raw = 0;
+            kill(pid, SIGSTOP);
+            waitpid(pid, &raw, WUNTRACED);
+            if (!WIFSTOPPED(raw)) {
+                EXPECT_EQ(raw, 0);
+                return std::nullopt;
+            }
+            OpenFiles open;
+            const fs::path proc = "/proc/" + std::to_string(pid);
+            for (const auto& fd : fs::directory_iterator(proc / "fd")) {
+                std::error_code ec;
+                const fs::path file = fs::read_symlink(fd.path(), ec);
+                if (ec || file.parent_path() != dir.path()) continue;
+                std::ifstream info(proc / "fdinfo" / fd.path().filename());
+                std::string label;
+                info >> label >> open[file.filename().string()];
+            }
+            if (ready(open)) return open;
+            kill(pid, SIGCONT);
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
     }
 
+    TempDir dir;
+    TempDir logs;
     const std::vector<std::uint8_t> source = samples::buildSession(
         "step duration=15:00.0 start=10,3,20,9,150 end=20,15,10,2,170 channel=0x7C "
         "repeat=8000\n");
     const std::vector<std::uint8_t> converted = convertSession(source, {}, [](int) {}).target;
-    const std::vector<std::uint8_t> kOld = std::vector<std::uint8_t>(777, 0x5A);
-    TempDir dir;
-    TempDir logs;
 };
 
+// Killed at random points, each run leaves the old target or the new one and nothing else. Each
+// stop is told apart by what the run then had open: a run killed with its new target open and not
+// yet in place must leave the old one.
 TEST_F(KilledRuns, SigkillAnywhereLeavesTheOldOrTheNewTarget) {
-    const auto begin = std::chrono::steady_clock::now();
-    EXPECT_EQ(waitForProgram(start(logs, {dir / "L.ZS2"})), 0);
-    const auto lasted = std::chrono::duration_cast<std::chrono::microseconds>(
-        std::chrono::steady_clock::now() - begin);
     std::mt19937 random(3);
-    for (int run = 0; run < 30; ++run) {
-        writeBytes(dir / "L.OSw", kOld);
-        const int started = start(logs, {dir / "L.ZS2"});
-        std::this_thread::sleep_for(std::chrono::microseconds(
-            std::uniform_int_distribution<long>(0, lasted.count() * 5 / 4)(random)));
-        kill(started, SIGKILL);
-        waitForProgram(started);
-        // Killed between putting the new target under its hidden name and renaming it: that
-        // name holds the whole new target, and the next conversion clears it.
+    int olds = 0, news = 0, whileWriting = 0;
+    int span = 100;  // stops fall within this many looks; doubled while no run gets to its end
+    for (int run = 0; run < 300 && (run < 30 || !olds || !news || !whileWriting); ++run) {
+        if (run % 10 == 9 && news == 0) span *= 2;
+        const int pid = start({"L.ZS2"});
+        int looks = std::uniform_int_distribution(0, span)(random);
+        const std::optional<OpenFiles> stopped =
+            stopWhen(pid, [&looks](const OpenFiles&) { return looks-- == 0; });
         const std::string leftover = dir / ".L.OSw.tmp";
-        if (std::filesystem::exists(leftover)) {
-            EXPECT_EQ(readBytes(leftover), converted);
-            expectOldOrNewAndNothingElse({".L.OSw.tmp", "L.OSw", "L.ZS2"});
-            EXPECT_EQ(waitForProgram(start(logs, {dir / "L.ZS2"})), 0);
+        const bool writing = stopped && targetOpen(*stopped) && !fs::exists(leftover) &&
+                             readBytes(dir / "L.OSw") == kOld;
+        if (stopped) {
+            kill(pid, SIGKILL);
+            waitForProgram(pid);
         }
-        expectOldOrNewAndNothingElse({"L.OSw", "L.ZS2"});
+        const std::vector<std::uint8_t> target = readBytes(dir / "L.OSw");
+        EXPECT_TRUE(target == kOld || target == converted);
+        EXPECT_TRUE(stopped || target == converted);
+        EXPECT_TRUE(!writing || target == kOld);
+        olds += target == kOld;
+        news += target == converted;
+        whileWriting += writing;
+        // Killed between naming the new target and renaming it over the old: that name holds the
+        // whole new target, and the next conversion clears it.
+        if (fs::exists(leftover)) {
+            EXPECT_EQ(readBytes(leftover), converted);
+            EXPECT_EQ(waitForProgram(start({"L.ZS2"})), 0);
+        }
+        EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.ZA2", "L.OSw", "L.ZS2"}));
     }
+    EXPECT_GT(olds, 0);
+    EXPECT_GT(news, 0);
+    EXPECT_GT(whileWriting, 0);
 }
 
-TEST_F(KilledRuns, SigintAndSigtermEndTheRunWithItsSummary) {
-    std::string album;
-    for (int i = 0; i < 40; ++i)
-        album += "L.ZS2\r\n";
-    writeBytes(dir / "A.ZA2", std::vector<std::uint8_t>(album.begin(), album.end()));
+// Caught in the middle of a file, with parts of its source still to read: the file is abandoned,
+// the old target stays, the album ends with its summary and the exit status names the signal.
+TEST_F(KilledRuns, SigintAndSigtermAbandonTheFileAndEndTheRunWithItsSummary) {
     for (const int signal : {SIGINT, SIGTERM}) {
-        const int run = start(logs, {"--album", dir / "A.ZA2"});
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        kill(run, signal);
-        EXPECT_EQ(waitForProgram(run), 128 + signal);
-        const std::string out = testing::readText(logs / "out");
-        EXPECT_NE(out.find((dir / "A.ZA2") + ": "), std::string::npos) << out;
-        EXPECT_EQ(out.find("40 converted"), std::string::npos);
-        expectOldOrNewAndNothingElse({"A.ZA2", "L.OSw", "L.ZS2"});
+        bool interrupted = false;
+        for (int attempt = 0; attempt < 50 && !interrupted; ++attempt) {
+            const int pid = start({"--album", "A.ZA2"});
+            const auto early = [this](const OpenFiles& open) {
+                return targetOpen(open) && open.contains("L.ZS2") &&
+                       open.at("L.ZS2") + 2 * 65520 < source.size() &&
+                       readBytes(dir / "L.OSw") == kOld;
+            };
+            if (!stopWhen(pid, early)) continue;  // it got past the point before a look
+            kill(pid, signal);
+            kill(pid, SIGCONT);
+            EXPECT_EQ(waitForProgram(pid), 128 + signal);
+            EXPECT_EQ(testing::readText(logs / "out"), "A.ZA2: 0 converted, 1 failed\n");
+            EXPECT_EQ(testing::readText(logs / "err"), "");
+            EXPECT_EQ(readBytes(dir / "L.OSw"), kOld);
+            EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.ZA2", "L.OSw", "L.ZS2"}));
+            interrupted = true;
+        }
+        EXPECT_TRUE(interrupted) << signal;
     }
 }
 
-// What a terminal shows of standard error, and of standard output unless it goes to a file.
-std::string onTerminal(const TempDir& dir, std::vector<std::string> args, bool outputToo = false) {
-    int terminal = -1;
-    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
-    if (pid == 0) {
-        const int out = outputToo ? 1 : open((dir / ".out").c_str(), O_WRONLY | O_CREAT, 0644);
-        if (out < 0 || dup2(out, 1) < 0 || chdir(dir.path().c_str()) != 0) _exit(127);
-        std::vector<char*> argv{const_cast<char*>(Z2O_CONVERT)};
-        for (std::string& arg : args)
-            argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        execv(Z2O_CONVERT, argv.data());
-        _exit(127);
-    }
-    std::string shown;
-    char buffer[256];
-    for (ssize_t n; (n = read(terminal, buffer, sizeof buffer)) > 0;)
-        shown.append(buffer, static_cast<std::size_t>(n));
-    close(terminal);
-    waitpid(pid, nullptr, 0);
-    return shown;
+// A user and mount namespace of the test's own, where mounting needs no root (Debian allows it).
+bool ownNamespaces() {
+    return runProgram("/usr/bin/unshare", {"-rm", "true"}, "/").status == 0;
+}
+
+// A small file system that fills up, then made read-only: the old targets stay as they were and
+// no new one appears.
+TEST(Disks, FullAndReadOnly) {
+    if (!ownNamespaces()) GTEST_SKIP() << "no namespaces of our own here";
+    TempDir dir;
+    // 2,000 steps become 218,000 bytes: more than the disk holds.
+    writeBytes(dir / "Big.ZS2", samples::buildSession("step repeat=2000\n"));
+    writeBytes(dir / "Small.ZS2", samples::buildSession("step\n"));
+    writeBytes(dir / "Old.OSw", kOld);
+    const testing::ProgramRun run = runProgram(
+        "/usr/bin/unshare",
+        {"-rm", "sh", "-c",
+         "mkdir d && mount -t tmpfs -o size=128k z2o d && cp Big.ZS2 Small.ZS2 d && "
+         "cp Small.ZS2 d/New.ZS2 && cp Old.OSw d/Big.OSw && cp Old.OSw d/Small.OSw && "
+         "\"$0\" d/Big.ZS2; echo $?; mount -o remount,bind,ro d && \"$0\" d/Small.ZS2 d/New.ZS2; "
+         "echo $?; LC_ALL=C ls -A d && cmp Old.OSw d/Big.OSw && cmp Old.OSw d/Small.OSw",
+         Z2O_CONVERT},
+        fromPath(dir.path()));
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "1\n1\nBig.OSw\nBig.ZS2\nNew.ZS2\nSmall.OSw\nSmall.ZS2\n");
+    EXPECT_EQ(run.err, dir.expand("z2o-convert: d/Big.ZS2: Disk full @d/Big.OSw\n"
+                                  "z2o-convert: d/Small.ZS2: Permission denied @d/Small.OSw\n"
+                                  "z2o-convert: d/New.ZS2: Permission denied @d/New.OSw\n"));
+}
+
+// Where /proc is missing, a target goes by a named temporary file.
+TEST(Batch, WithoutProcATargetIsReplaced) {
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "the sanitizers read their options from /proc";
+#endif
+    if (!ownNamespaces()) GTEST_SKIP() << "no namespaces of our own here";
+    TempDir dir;
+    const auto session = samples::buildSession("step\n");
+    writeBytes(dir / "A.ZS2", session);
+    writeBytes(dir / "A.OSw", {1, 2, 3});
+    const testing::ProgramRun run =
+        runProgram("/usr/bin/unshare",
+                   {"-rm", "sh", "-c", "mount -t tmpfs none /proc && exec \"$0\" \"$@\"",
+                    Z2O_CONVERT, "A.ZS2"},
+                   fromPath(dir.path()));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readBytes(dir / "A.OSw"), convertSession(session, {}, [](int) {}).target);
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
 }
 
 // A whole library in one run keeps no file open past its conversion.
 TEST(Batch, ALongRunKeepsNoFileOpen) {
     TempDir dir;
-    std::filesystem::create_directories(dir.path() / "lib");
+    fs::create_directories(dir.path() / "lib");
     for (int i = 0; i < 40; ++i)
         writeBytes(dir / ("lib/" + std::to_string(i) + ".ZS2"), samples::buildSession("step\n"));
-    const testing::ProgramRun run = testing::runProgram(
+    const testing::ProgramRun run = runProgram(
         "/bin/sh", {"-c", "ulimit -n 16 && exec \"$0\" --quiet lib", Z2O_CONVERT}, dir.path());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "lib: 40 converted, 0 failed\n");
-}
-
-// Where /proc is missing, an ordinary user's target goes by a named temporary file.
-TEST(Batch, WithoutProcAnOrdinaryUserReplacesATarget) {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root to hide /proc and then give up root";
-#ifdef __SANITIZE_ADDRESS__
-    GTEST_SKIP() << "the sanitizers read their options from /proc";
-#endif
-    TempDir dir;
-    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
-    const auto session = samples::buildSession("step\n");
-    writeBytes(dir / "A.ZS2", session);
-    writeBytes(dir / "A.OSw", {1, 2, 3});
-    const testing::ProgramRun run = testing::runProgram(
-        "/usr/bin/unshare",
-        {"--mount", "--fork", "sh", "-c",
-         "mount -t tmpfs none /proc && exec setpriv --reuid=65534 --regid=65534 --clear-groups "
-         "\"$0\" \"$@\"",
-         Z2O_CONVERT, "A.ZS2"},
-        dir.path());
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(readBytes(dir / "A.OSw"), convertSession(session, {}, [](int) {}).target);
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
 }
 
 // One line rewritten in place, counting the sessions named (not the folders), cleared before a
@@ -154,14 +223,18 @@ TEST(Batch, WithoutProcAnOrdinaryUserReplacesATarget) {
 TEST(Progress, OneLineOnATerminalClearedBeforeMessages) {
     TempDir dir;
     writeBytes(dir / "A.ZS2", samples::buildSession("step\n"));
-    std::filesystem::create_directories(dir.path() / "Lib");
+    fs::create_directories(dir.path() / "Lib");
+    const auto shown = [&dir](const std::vector<std::string>& args,
+                              Terminal terminal = Terminal::ForErrors) {
+        return runProgram(Z2O_CONVERT, args, fromPath(dir.path()), terminal).err;
+    };
     const std::string missing = "z2o-convert: Gone.ZS2: File not found " + (dir / "Gone.ZS2");
-    EXPECT_EQ(onTerminal(dir, {"A.ZS2", "Lib", "Gone.ZS2"}),
+    EXPECT_EQ(shown({"A.ZS2", "Lib", "Gone.ZS2"}),
               "\rConverting 1 of 2: A.ZS2\x1b[K\rConverting 2 of 2: Gone.ZS2\x1b[K\r\x1b[K" +
                   missing + "\r\n");
-    EXPECT_EQ(onTerminal(dir, {"--quiet", "A.ZS2", "Gone.ZS2"}), missing + "\r\n");
+    EXPECT_EQ(shown({"--quiet", "A.ZS2", "Gone.ZS2"}), missing + "\r\n");
     // Cleared before each result line too when that goes to the terminal.
-    EXPECT_EQ(onTerminal(dir, {"A.ZS2", "A.ZS2"}, true),
+    EXPECT_EQ(shown({"A.ZS2", "A.ZS2"}, Terminal::ForBoth),
               "\rConverting 1 of 2: A.ZS2\x1b[K\r\x1b[KA.ZS2 -> A.OSw (1 steps)\r\n"
               "\rConverting 2 of 2: A.ZS2\x1b[K\r\x1b[KA.ZS2 -> A.OSw (1 steps)\r\n");
 }

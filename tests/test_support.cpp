@@ -14,6 +14,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -43,6 +44,14 @@ std::string TempDir::operator/(const std::string& name) const {
     return fromPath((m_path / toPath(name)).make_preferred());
 }
 
+std::string TempDir::expand(std::string text) const {
+    for (std::size_t at; (at = text.find('@')) != std::string::npos;) {
+        const std::size_t end = std::min(text.find_first_of(" ,\r\n", at), text.size());
+        text.replace(at, end - at, *this / text.substr(at + 1, end - at - 1));
+    }
+    return text;
+}
+
 std::vector<std::string> TempDir::names() const {
     return namesIn(m_path);
 }
@@ -67,6 +76,10 @@ void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes)
     out.write(reinterpret_cast<const char*>(bytes.data()),
               static_cast<std::streamsize>(bytes.size()));
     if (!out.flush()) throw std::runtime_error("cannot write " + path);
+}
+
+void writeText(const std::string& path, std::string_view text) {
+    writeBytes(path, {text.begin(), text.end()});
 }
 
 std::optional<PickedFile> ScriptedHost::showOpen(const OpenDialogSettings& settings) {
@@ -159,25 +172,32 @@ int start(const std::string& program, const std::vector<std::string>& arguments,
 }  // namespace
 
 #ifndef _WIN32
-int startProgram(const std::string& program, const std::vector<std::string>& arguments,
-                 const std::string& folder, const std::string& out, const std::string& err) {
+namespace {
+
+// In the child: its output to these files (an empty name keeps what it has), then the program.
+[[noreturn]] void exec(const std::string& program, const std::vector<std::string>& arguments,
+                       const std::string& folder, const std::string& out, const std::string& err) {
+    for (const auto& [fd, name] : {std::pair{1, &out}, std::pair{2, &err}}) {
+        const int file =
+            name->empty() ? fd : open(name->c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (file < 0 || dup2(file, fd) < 0) _exit(127);
+    }
     std::vector<std::string> words{program};
     words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
     for (std::string& word : words)
         argv.push_back(word.data());
     argv.push_back(nullptr);
+    if (chdir(folder.c_str()) == 0) execv(program.c_str(), argv.data());
+    _exit(127);
+}
+
+}  // namespace
+
+int startProgram(const std::string& program, const std::vector<std::string>& arguments,
+                 const std::string& folder, const std::string& out, const std::string& err) {
     const pid_t child = fork();
-    if (child == 0) {
-        const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (outFd < 0 || errFd < 0 || dup2(outFd, 1) < 0 || dup2(errFd, 2) < 0 ||
-            chdir(folder.c_str()) != 0) {
-            _exit(127);
-        }
-        execv(program.c_str(), argv.data());
-        _exit(127);
-    }
+    if (child == 0) exec(program, arguments, folder, out, err);
     return child;
 }
 
@@ -189,17 +209,33 @@ int waitForProgram(int pid) {
 #endif
 
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::string& folder) {
+                      const std::string& folder, Terminal terminal) {
     const TempDir capture;
     ProgramRun run;
 #ifdef _WIN32
+    (void)terminal;
     run.status = start(program, arguments, folder, capture / "out", capture / "err");
+    run.err = readText(capture / "err");
 #else
-    run.status =
-        waitForProgram(startProgram(program, arguments, folder, capture / "out", capture / "err"));
+    if (terminal == Terminal::None) {
+        run.status = waitForProgram(
+            startProgram(program, arguments, folder, capture / "out", capture / "err"));
+        run.err = readText(capture / "err");
+    } else {
+        int shown = -1;
+        const pid_t child = forkpty(&shown, nullptr, nullptr, nullptr);
+        if (child == 0) {
+            exec(program, arguments, folder, terminal == Terminal::ForErrors ? capture / "out" : "",
+                 "");
+        }
+        char buffer[256];
+        for (ssize_t n; (n = read(shown, buffer, sizeof buffer)) > 0;)
+            run.err.append(buffer, static_cast<std::size_t>(n));
+        close(shown);
+        run.status = waitForProgram(child);
+    }
 #endif
     run.out = readText(capture / "out");
-    run.err = readText(capture / "err");
     return run;
 }
 

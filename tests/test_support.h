@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "convert/host.h"
@@ -23,6 +24,8 @@ class TempDir {
     const std::filesystem::path& path() const { return m_path; }
     // A UTF-8 path below the folder, with the system's own separators.
     std::string operator/(const std::string& name) const;
+    // `text` with each "@NAME" (up to a blank, a comma or a line end) as `*this / NAME`.
+    std::string expand(std::string text) const;
     // The names in the folder, to see that nothing stray was left behind.
     std::vector<std::string> names() const;
 
@@ -34,16 +37,19 @@ std::vector<std::uint8_t> readBytes(const std::string& path);
 std::string readText(const std::string& path);  // in text mode: CR LF reads as "\n"
 std::vector<std::string> namesIn(const std::filesystem::path& folder);  // sorted
 void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
+void writeText(const std::string& path, std::string_view text);  // its bytes as they are
 
 struct ProgramRun {
     int status = -1;  // the exit status; -1 when the program could not start
     std::string out;
-    std::string err;
+    std::string err;  // with a terminal: all that the terminal showed
 };
+// Where a program's output goes: to files, or standard error (and output too) to a terminal.
+enum class Terminal { None, ForErrors, ForBoth };
 // Starts `program` in `folder` with exactly these arguments (no shell between) and waits for it,
 // its standard output and error captured.
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::string& folder);
+                      const std::string& folder, Terminal terminal = Terminal::None);
 #ifndef _WIN32
 // Starts it without waiting, its output in the files `out` and `err`: the process id.
 int startProgram(const std::string& program, const std::vector<std::string>& arguments,
@@ -59,6 +65,7 @@ class ScriptedHost : public Host {
     bool processEvents() override;
     std::string programFolder() override { return programFolderPath; }
     void albumProgress(int index, int count, const std::string& path) override;
+    void sessionDone(const SessionOutcome& outcome) override { done.push_back(outcome.status); }
 
     // The next dialog picks this path; nothing queued means Cancel.
     std::deque<std::string> picks;
@@ -75,6 +82,7 @@ class ScriptedHost : public Host {
     std::vector<OpenDialogSettings> dialogs;
     std::vector<Message> messages;
     std::vector<std::string> progress;
+    std::vector<SessionOutcome::Status> done;  // each session conversion as it ends
     int eventsCalls = 0;
 };
 
@@ -85,4 +93,5 @@ using testing::readBytes;
 using testing::ScriptedHost;
 using testing::TempDir;
 using testing::writeBytes;
+using testing::writeText;
 }  // namespace z2o

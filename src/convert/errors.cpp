@@ -20,6 +20,8 @@ std::string describeError(int number) {
             return "Invalid procedure call or argument";
         case kOverflow:
             return "Overflow";
+        case kOutOfMemory:
+            return "Out of memory";
         case kBadFileName:
             return "Bad file name or number";
         case kFileNotFound:
@@ -46,9 +48,6 @@ RunError runError(int number) {
 }
 
 RunError fromSystemError(std::error_code ec) {
-    if (ec.category() != std::generic_category() && ec.category() != std::system_category()) {
-        return runError(kPathFileAccessError);
-    }
     switch (ec.value()) {
         case ENOENT:
             return runError(kFileNotFound);

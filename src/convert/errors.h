@@ -30,8 +30,9 @@ std::string describeError(int number);
 
 RunError runError(int number);
 
-// Maps an operating-system failure onto the numbers above, so that every front end words it the
-// same way.
+// Maps an operating-system failure (a C library error number, as file operations and
+// std::filesystem report them on both systems) onto the numbers above, so that every front end
+// words it the same way.
 RunError fromSystemError(std::error_code ec);
 
 }  // namespace z2o

@@ -70,7 +70,7 @@ bool isFolder(const std::string& path) {
 }
 
 void setFileFaultHook(FileFaultHook hook) {
-    g_faultHook = hook;
+    g_faultHook = std::move(hook);
 }
 
 SourceFile::~SourceFile() {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <set>
 #include <span>
@@ -135,7 +136,7 @@ class FolderSyncBatch {
 // "unnamed", "write", "sync" and "rename" the temporary target, "syncfolder" a target's folder)
 // with its path; a non-zero errno value makes that operation fail with it (a folder then goes
 // unsynced, as where the file system refuses).
-using FileFaultHook = int (*)(const char* operation, const std::string& path);
+using FileFaultHook = std::function<int(const char* operation, const std::string& path)>;
 void setFileFaultHook(FileFaultHook hook);
 
 }  // namespace z2o
