@@ -147,6 +147,11 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
                                                      " " + outcome.entries[i].sourcePath);
         }
         EXPECT_EQ(joined(album.converted(outcome)), row.converted) << row.lines;
+        // A missing entry's outcome holds the answer to its question, as a conversion's does.
+        for (const SessionOutcome& entry : outcome.entries) {
+            if (entry.status != SessionOutcome::Status::NotFound) continue;
+            EXPECT_TRUE(entry.answer == kAnswerOk || entry.answer == kAnswerCancel) << row.lines;
+        }
         EXPECT_EQ(outcome.failed(), outcome.entries.size() - album.converted(outcome).size());
         EXPECT_EQ(joined(outcome.notReached), album.dir.expand(row.notReached)) << row.lines;
         EXPECT_EQ(outcome.stopped, !row.notReached.empty()) << row.lines;

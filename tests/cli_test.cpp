@@ -37,7 +37,7 @@ void writeLibrary(const TempDir& dir) {
         {"A.ZS2", "step channel=0x3C\nstep\n"},
         {"B c.ZS2", "step duration=20:00.0\n"},
         {"S.ZS2", "step duration=0:40.0 start=10,0,10,0,150 end=20,15,20,15,150 channel=0x3C\n"},
-        {"Odd.ZS2", "step duration=___30.0 repeat=3\nstep duration=55:00.0\n"},
+        {"Odd.ZS2", "step duration=___30.0 repeat=3\nstep duration=55:00.0 repeat=2\n"},
         {"Deep/B.ZS2", "step\n"},
         {kGerman + ".ZS2", "step\n"},
         {kRussian + ".ZS2", "step\n"},
@@ -94,9 +94,9 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
             {20, false}),
         // Each distinct error of a session's steps once, with how often it came; they alone make
         // the exit status 1.
-        row({"Odd.ZS2"}, 1, "Odd.ZS2 -> Odd.OSw (5 steps)\n",
+        row({"Odd.ZS2"}, 1, "Odd.ZS2 -> Odd.OSw (7 steps)\n",
             "z2o-convert: Odd.ZS2: Invalid procedure call or argument (3 times)\n"
-            "z2o-convert: Odd.ZS2: Overflow\n"),
+            "z2o-convert: Odd.ZS2: Overflow (2 times)\n"),
         row({"Missing.ZS2", "Short.ZS2", "A.ZS2"}, 1, "A.ZS2 -> A.OSw (4 steps)\n",
             "z2o-convert: Missing.ZS2: File not found @Missing.ZS2\nz2o-convert: Short.ZS2" + data +
                 "Short.ZS2" + incompatible),
