@@ -121,6 +121,43 @@ TEST_F(Driver, EndingTheProgramMidFileKeepsTheOldTarget) {
     setFileFaultHook(nullptr);
 }
 
+// Names as long as the system allows (255 bytes, beyond ASCII) convert and replace their targets
+// both ways; the temporary name beside them fits too, cut between two characters.
+TEST_F(Driver, TheLongestNamesConvertAndReplace) {
+    const auto e = [](int n) {
+        std::string text;
+        for (int i = 0; i < n; ++i)
+            text += "\xC3\xA9";
+        return text;
+    };
+    std::string renamed;  // the named temporary file renamed over the target
+    for (const std::string& stem : {e(125) + "x", e(123)}) {
+        const std::string source = stem + ".ZS2", target = stem + ".OSw";
+        writeBytes(dir / source, samples::buildSession("step\n"));
+        for (const bool byName : {false, true}) {
+            setFileFaultHook([&](const char* operation, const std::string& path) {
+                if (operation == std::string("rename")) renamed = path;
+                return byName ? noUnnamedFiles(operation, path) : 0;
+            });
+            fs::remove(toPath(dir / target));
+            for (int run = 0; run < 2; ++run) {  // a new target, then one replaced
+                EXPECT_EQ(convert(dir / source).status, SessionOutcome::Status::Converted);
+                EXPECT_EQ(readBytes(dir / target), expected("step\n"));
+                EXPECT_EQ(dir.names(), (std::vector<std::string>{target, source}));
+                if (!byName) continue;
+                const std::string name = fromPath(toPath(renamed).filename());
+                ASSERT_EQ(name.size(), 254U) << name;
+                EXPECT_EQ(name.substr(0, 234), "." + e(116) + ".") << name;
+                EXPECT_TRUE(name.ends_with(".tmp")) << name;
+            }
+        }
+        fs::remove(toPath(dir / source));
+        fs::remove(toPath(dir / target));
+    }
+    EXPECT_TRUE(host.messages.empty());
+    setFileFaultHook(nullptr);
+}
+
 TEST_F(Driver, CancelReadsAndWritesNothing) {
     for (const std::string& remembered : {dir.path().string(), dir / "gone"}) {
         state.lastFolder = remembered;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <random>
 
 #include "convert/file_io_system.h"
@@ -27,22 +28,34 @@ RunError failureFor(int error, const std::string& path) {
     return fromSystemError(std::error_code(error, std::generic_category()));
 }
 
-// A hidden name beside `target`: with a random suffix, or with none (`fixed`).
+// A hidden name beside `target`: with a random suffix, or with none (`fixed`). Names end at 255
+// bytes (255 UTF-16 units on Windows, never more than the UTF-8 bytes), so a target's own name
+// that leaves no room is cut, between two characters, and always takes a random suffix.
 std::string temporaryNameBeside(const fs::path& target, bool fixed = false) {
+    constexpr std::size_t kLongestName = 255;
     static std::mt19937_64 generator{std::random_device{}()};
     char suffix[17];
     std::snprintf(suffix, sizeof suffix, "%016llx", static_cast<unsigned long long>(generator()));
+    std::string name = fromPath(target.filename());
+    if (name.size() + std::strlen("..tmp") > kLongestName) fixed = false;
+    const std::size_t room = kLongestName - std::strlen("..tmp") - (fixed ? 0 : 1 + 16);
+    if (name.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+            --cut;  // not inside a character
+        name.resize(cut);
+    }
     // Appended piece by piece: GCC 12 at -O3 misreads "." + string&& as an overlapping copy.
     std::string hidden = ".";
-    hidden += fromPath(target.filename());
+    hidden += name;
     if (!fixed) {
         hidden += '.';
         hidden += suffix;
     }
     hidden += ".tmp";
-    fs::path name = target;
-    name.replace_filename(toPath(hidden));
-    return fromPath(name);
+    fs::path path = target;
+    path.replace_filename(toPath(hidden));
+    return fromPath(path);
 }
 
 // Some C libraries leave errno at 0 on a short write; that is still a failure.
