@@ -96,7 +96,8 @@ TEST(Inspect, EachFormatIsTheCheckedOne) {
 
 TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
     TempDir dir;
-    std::vector<std::uint8_t> bytes = samples::buildSession("step\n");
+    // A duration of all seven characters; the digit after it in memory is not part of it.
+    std::vector<std::uint8_t> bytes = samples::buildSession("step duration=0:00300 channel=0x30\n");
     bytes.resize(kSourceRecordSize + 10);
     writeBytes(dir / "P.ZS2", bytes);
     writeBytes(dir / "Notes.txt", bytes);

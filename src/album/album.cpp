@@ -95,7 +95,6 @@ bool convertListedSession(ProgramState& state, Host& host, const std::string& so
                           AlbumOutcome& outcome) {
     const AlbumModeGuard guard{state};
     state.albumMode = true;
-    state.sourcePath = sourcePath;
     if (!host.processEvents()) {
         outcome.stopped = true;
         return false;
@@ -146,7 +145,6 @@ AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
         pickFile(state, host, handler,
                  {"Zendrel Album (*.ZA2)|*.ZA2", "*.ZA2", "Select Zendrel album to convert", {}});
     if (!picked) return {};
-    state.sourcePath = picked->fileName;
     return convertAlbum(state, host, picked->fileName);
 }
 
@@ -166,7 +164,6 @@ AlbumOutcome convertAlbum(ProgramState& state, Host& host, const std::string& al
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const std::size_t taken = outcome.entries.size();
         const ResolvedEntry& entry = entries[i];
-        state.sourcePath = entry.path;
         // Named before its existence test, so that a not-found message never shows beside the
         // name of the entry before it.
         host.albumProgress(static_cast<int>(i + 1), static_cast<int>(entries.size()), entry.path);

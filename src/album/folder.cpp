@@ -63,7 +63,6 @@ AlbumOutcome runFolderConversion(ProgramState& state, Host& host, const std::str
     const FolderScan scan = findSessions(folder);
     CommandHandler handler(state, host);
     for (const FolderProblem& problem : scan.problems) {
-        state.sourcePath = problem.path;
         handler.fail(problem.error, problem.path);
     }
     return runSessionBatch(state, host, folder, scan.sessions);

@@ -135,8 +135,7 @@ SessionOutcome runSessionConversion(ProgramState& state, Host& host) {
         host.sessionDone(cancelled);
         return cancelled;
     }
-    state.sourcePath = picked->fileName;
-    SessionOutcome outcome = convertSessionFile(state.sourcePath, state.ramp, host);
+    SessionOutcome outcome = convertSessionFile(picked->fileName, state.ramp, host);
     if (outcome.answer != 0) state.lastAnswer = outcome.answer;
     return outcome;
 }

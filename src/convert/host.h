@@ -105,9 +105,8 @@ class Host {
 };
 
 // What the commands share for the run of the program; never saved. The dialog commands and the
-// album loop keep the first four; a conversion itself takes its source and settings as arguments.
+// album loop keep the first three; a conversion itself takes its source and settings as arguments.
 struct ProgramState {
-    std::string sourcePath;
     std::string lastFolder;
     std::int32_t lastAnswer = 0;
     bool albumMode = false;

@@ -20,7 +20,8 @@ Contents::Contents(Kind kind, std::span<const std::uint8_t> bytes) : kind(kind),
         const SourceStepRecord record = source(r);
         if (!isStep(record)) continue;
         ++steps;
-        playingTenths += parseDuration(std::string_view(record.duration.data(), 7)).tenths;
+        playingTenths +=
+            parseDuration(std::string_view(record.duration.data(), record.duration.size())).tenths;
     }
 }
 
