@@ -131,12 +131,13 @@ TEST_F(KilledRuns, SigkillAnywhereLeavesTheOldOrTheNewTarget) {
 }
 
 // Caught in the middle of a file, with parts of its source still to read: the file is abandoned,
-// the old target stays, the album ends with its summary and the exit status names the signal.
+// the old target stays, the album ends with its summary, the next is not taken up and the exit
+// status names the signal.
 TEST_F(KilledRuns, SigintAndSigtermAbandonTheFileAndEndTheRunWithItsSummary) {
     for (const int signal : {SIGINT, SIGTERM}) {
         bool interrupted = false;
         for (int attempt = 0; attempt < 50 && !interrupted; ++attempt) {
-            const int pid = start({"--album", "A.ZA2"});
+            const int pid = start({"--album", "A.ZA2", "--album", "A.ZA2"});
             const auto early = [this](const OpenFiles& open) {
                 return targetOpen(open) && open.contains("L.ZS2") &&
                        open.at("L.ZS2") + 2 * 65520 < source.size() &&
@@ -186,24 +187,31 @@ TEST(Disks, FullAndReadOnly) {
                                   "z2o-convert: d/New.ZS2: Permission denied @d/New.OSw\n"));
 }
 
-// Where /proc is missing, a target goes by a named temporary file.
-TEST(Batch, WithoutProcATargetIsReplaced) {
+// Where /proc is missing, a target goes by a named temporary file: it replaces the old one, and a
+// read-only folder refuses it for that reason.
+TEST(Batch, WithoutProcATargetIsReplacedOrRefused) {
 #ifdef __SANITIZE_ADDRESS__
     GTEST_SKIP() << "the sanitizers read their options from /proc";
 #endif
     if (!ownNamespaces()) GTEST_SKIP() << "no namespaces of our own here";
     TempDir dir;
     const auto session = samples::buildSession("step\n");
-    writeBytes(dir / "A.ZS2", session);
+    fs::create_directories(dir.path() / "ro");
+    for (const char* name : {"A.ZS2", "ro/B.ZS2"})
+        writeBytes(dir / name, session);
     writeBytes(dir / "A.OSw", {1, 2, 3});
-    const testing::ProgramRun run =
-        runProgram("/usr/bin/unshare",
-                   {"-rm", "sh", "-c", "mount -t tmpfs none /proc && exec \"$0\" \"$@\"",
-                    Z2O_CONVERT, "A.ZS2"},
-                   fromPath(dir.path()));
-    EXPECT_EQ(run.status, 0) << run.err;
+    const testing::ProgramRun run = runProgram(
+        "/usr/bin/unshare",
+        {"-rm", "sh", "-c",
+         "mount -t tmpfs none /proc && mount --bind ro ro && mount -o remount,bind,ro ro && "
+         "exec \"$0\" \"$@\"",
+         Z2O_CONVERT, "A.ZS2", "ro/B.ZS2"},
+        fromPath(dir.path()));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, dir.expand("z2o-convert: ro/B.ZS2: Permission denied @ro/B.OSw\n"));
     EXPECT_EQ(readBytes(dir / "A.OSw"), convertSession(session, {}, [](int) {}).target);
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2", "ro"}));
+    EXPECT_EQ(testing::namesIn(dir.path() / "ro"), std::vector<std::string>{"B.ZS2"});
 }
 
 // A whole library in one run keeps no file open past its conversion.
