@@ -149,14 +149,11 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
             const std::size_t arrow = line.find(" -> ");
             if (arrow == std::string::npos) continue;
             const std::size_t steps = line.find(" (", arrow);
-            const auto file = [&dir](const std::string& name) {
-                return fromPath(dir.path() / toPath(name));
-            };
-            const std::string target = file(line.substr(arrow + 4, steps - arrow - 4));
+            const std::string target = dir / line.substr(arrow + 4, steps - arrow - 4);
             if (steps == std::string::npos) {
                 EXPECT_FALSE(std::filesystem::exists(toPath(target))) << target;
             } else {
-                EXPECT_EQ(readBytes(target), convertSession(readBytes(file(line.substr(0, arrow))),
+                EXPECT_EQ(readBytes(target), convertSession(readBytes(dir / line.substr(0, arrow)),
                                                             row.ramp, [](int) {})
                                                  .target)
                     << target;
@@ -185,6 +182,7 @@ TEST(Cli, OptionsAsGetoptUsersWriteThem) {
         {false, {"-qh"}, {"--help"}},
         {true, {"-fcsv", "S.ZS2"}, {"--format=csv", "S.ZS2"}},
         {true, {"-f", "json", "S.ZS2"}, {"--format", "json", "S.ZS2"}},
+        {true, {"-fcsv", "-ftable", "S.ZS2"}, {"S.ZS2"}},  // the last format given
         {true, {"-V"}, {"--version"}},
         {true, {"-h"}, {"--help"}},
         {false, {}, {}, "no session, folder or album given"},

@@ -128,10 +128,9 @@ int main(int argc, char** argv) {
             state.ramp.softRamping = false;
         } else if (name == "ramp-time") {
             int seconds = -1;
-            const auto [end, ec] =
-                std::from_chars(value.data(), value.data() + value.size(), seconds);
-            if (ec != std::errc{} || end != value.data() + value.size() || seconds < 0 ||
-                seconds > 10) {
+            const char* const last = value.data() + value.size();
+            const auto [end, ec] = std::from_chars(value.data(), last, seconds);
+            if (ec != std::errc{} || end != last || seconds < 0 || seconds > 10) {
                 return usageError(given->as + " takes whole seconds from 0 to 10, not '" + value +
                                   "'");
             }

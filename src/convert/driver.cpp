@@ -11,10 +11,11 @@
 namespace z2o {
 
 std::string targetPathFor(std::string_view sourcePath, std::string_view separators) {
-    const std::size_t lastSeparator = sourcePath.find_last_of(separators);
-    const std::size_t nameStart = lastSeparator == std::string_view::npos ? 0 : lastSeparator + 1;
-    const std::size_t dot = sourcePath.rfind('.');
-    if (dot == std::string_view::npos || dot < nameStart) {
+    // The name's last dot is the last of all dots and separators, if it is a dot at all.
+    std::string stops(separators);
+    stops += '.';
+    const std::size_t dot = sourcePath.find_last_of(stops);
+    if (dot == std::string_view::npos || sourcePath[dot] != '.') {
         return std::string(sourcePath) + ".OSw";
     }
     return std::string(sourcePath.substr(0, dot + 1)) + "OSw";

@@ -81,7 +81,7 @@ const char* kindName(Kind kind) {
 
 void sourceCells(const SourceStepRecord& record, std::vector<Cell>& cells) {
     cells.clear();
-    cells.push_back(integer(isStep(record) ? 1 : 0, Cell::Type::Boolean));
+    cells.push_back(integer(isStep(record), Cell::Type::Boolean));
     cells.push_back(integer(record.stepNumber));
     addValues(cells, record.startValues);
     addValues(cells, record.endValues);
