@@ -77,9 +77,8 @@ struct Library {
     Names converted(const AlbumOutcome& outcome) {
         Names names;
         for (const auto& e : outcome.entries) {
-            if (e.status == SessionOutcome::Status::Converted) {
-                names.push_back(fs::relative(toPath(e.targetPath), dir.path()).generic_string());
-            }
+            if (e.status != SessionOutcome::Status::Converted) continue;
+            names.push_back(fs::relative(toPath(e.targetPath), dir.path()).generic_string());
         }
         return names;
     }

@@ -123,20 +123,17 @@ TEST_F(Failures, WriteFailuresLeaveTheTargetAsItWas) {
 // A lone target's folder is synced at once; in a batch, each folder once when the batch ends or
 // is flushed, and one that received no target (a failed one) not at all.
 TEST_F(Failures, FoldersAreSyncedOncePerBatch) {
-    fs::create_directories(dir.path() / "X");
-    fs::create_directories(dir.path() / "Y");
-    const std::string a = dir / "A.ZS2", x = fromPath(dir.path() / "X" / "B.ZS2"),
-                      y = fromPath(dir.path() / "Y" / "C.ZS2");
-    writeBytes(x, samples::buildSession("step\n"));
-    writeBytes(y, samples::buildSession("step\n"));
-    const auto folderOf = [](const std::string& source) {
-        return fromPath(toPath(source).parent_path());
-    };
+    for (const char* folder : {"X", "Y"}) {
+        fs::create_directories(dir.path() / folder);
+        writeBytes(dir / (folder + std::string("/S.ZS2")), samples::buildSession("step\n"));
+    }
+    const std::string a = dir / "A.ZS2", x = dir / "X/S.ZS2", y = dir / "Y/S.ZS2";
+    const std::string inA = fromPath(dir.path()), inX = dir / "X", inY = dir / "Y";
     using Names = std::vector<std::string>;
     folderSyncs.clear();
     EXPECT_EQ(convert(a).status, SessionOutcome::Status::Converted);
     EXPECT_EQ(convert(a).status, SessionOutcome::Status::Converted);
-    EXPECT_EQ(folderSyncs, (Names{folderOf(a), folderOf(a)}));
+    EXPECT_EQ(folderSyncs, (Names{inA, inA}));
     folderSyncs.clear();
     {
         FolderSyncBatch batch;
@@ -153,11 +150,11 @@ TEST_F(Failures, FoldersAreSyncedOncePerBatch) {
         EXPECT_EQ(folderSyncs, Names{});
         batch.flush();
         std::sort(folderSyncs.begin(), folderSyncs.end());
-        EXPECT_EQ(folderSyncs, (Names{folderOf(a), folderOf(x)}));
+        EXPECT_EQ(folderSyncs, (Names{inA, inX}));
         folderSyncs.clear();
         convert(y);
     }
-    EXPECT_EQ(folderSyncs, Names{folderOf(y)});
+    EXPECT_EQ(folderSyncs, Names{inY});
     // A folder the file system refuses to sync: the target is in place all the same.
     fault = "syncfolder";
     faultError = EINVAL;
