@@ -3,16 +3,7 @@
 #include <cerrno>
 
 namespace z2o {
-namespace {
-
-// A full quota is a full disk to the user; systems without quotas have no such number.
-#ifdef EDQUOT
-constexpr int kQuotaExceeded = EDQUOT;
-#else
-constexpr int kQuotaExceeded = -1;
-#endif
-
-}  // namespace
+namespace {}  // namespace
 
 std::string describeError(int number) {
     switch (number) {
@@ -59,7 +50,9 @@ RunError fromSystemError(std::error_code ec) {
         case ETXTBSY:
             return runError(kPermissionDenied);
         case ENOSPC:
-        case kQuotaExceeded:
+#ifdef EDQUOT  // a full quota is a full disk to the user; not every system has quotas
+        case EDQUOT:
+#endif
         case EFBIG:
             return runError(kDiskFull);
         case ENAMETOOLONG:

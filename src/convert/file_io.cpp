@@ -67,6 +67,15 @@ bool unnamedRefused(int error) {
     return error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
 }
 
+// The last step: the whole, synced file takes the target's place.
+bool renameOverTarget(const std::string& from, const std::string& target) {
+    if (const int fault = injectedFault("rename", from)) {
+        errno = fault;
+        return false;
+    }
+    return renameOver(from, target);
+}
+
 void syncFolder(const fs::path& folder) {
     if (injectedFault("syncfolder", fromPath(folder)) == 0) system::syncFolder(folder);
 }
@@ -193,7 +202,6 @@ std::optional<RunError> TargetFile::commit() {
     if (std::fflush(m_file) != 0) return failed(lastError());
     if (const int fault = injectedFault("sync", named)) return failed(fault);
     if (system::syncFile(m_file) != 0) return failed(lastError());
-    if (const int fault = injectedFault("rename", named)) return failed(fault);
     if (const auto error = m_temporary.empty() ? linkUnnamed() : renameNamed()) return error;
     const fs::path folder = toPath(m_path).parent_path();
     if (g_pendingFolders) {
@@ -235,6 +243,8 @@ std::optional<RunError> TargetFile::linkUnnamed() {
         std::error_code ec;
         fs::remove(toPath(m_temporary), ec);
         error = system::linkUnnamed(m_file, m_temporary);
+    } else if (const int fault = injectedFault("rename", m_path)) {
+        return failed(fault);  // where a new target takes its place
     } else {
         error = system::linkUnnamed(m_file, m_path);
     }
@@ -247,7 +257,7 @@ std::optional<RunError> TargetFile::linkUnnamed() {
         return failed(error);
     }
     if (!m_temporary.empty()) {
-        if (!renameOver(m_temporary, m_path)) return failed(lastError());
+        if (!renameOverTarget(m_temporary, m_path)) return failed(lastError());
         m_temporary.clear();
     }
     std::fclose(m_file);  // synced and in place: nothing a late close could lose
@@ -282,7 +292,7 @@ std::optional<RunError> TargetFile::renameNamed() {
     m_file = nullptr;
     std::error_code ec;
     if (m_replacing) fs::permissions(toPath(m_temporary), fs::perms(m_permissions), ec);
-    if (!renameOver(m_temporary, m_path)) return failed(lastError());
+    if (!renameOverTarget(m_temporary, m_path)) return failed(lastError());
     m_temporary.clear();
     return std::nullopt;
 }
