@@ -1,5 +1,5 @@
 // Any bytes as a session, with settings from the first byte: never a crash, and whatever is
-// written is whole records numbered 1..n.
+// written is whole records numbered 1..n (a trailing part of a record is left out).
 #include <cstdint>
 #include <cstdlib>
 #include <span>
@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const z2o::ConversionResult result = convertSession(source, settings, [](int number) {
         if (number != z2o::kOverflow && number != z2o::kInvalidCall) std::abort();
     });
-    if (result.length != z2o::SourceLength::Valid || result.tooManySteps) {
+    if (result.tooManySteps) {
         if (!result.target.empty()) std::abort();
         return 0;
     }

@@ -51,9 +51,6 @@ bool SessionConverter::finish() {
 ConversionResult convertSession(std::span<const std::uint8_t> source, const RampSettings& settings,
                                 const ErrorSink& raise) {
     ConversionResult result;
-    result.length = checkSourceLength(source.size());
-    if (result.length != SourceLength::Valid) return result;
-
     // At most four records a step and never more than the last step number: at most 3.5 MiB,
     // and no regrowth while the records are appended.
     result.target.reserve(

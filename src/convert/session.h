@@ -21,7 +21,6 @@ enum class SourceLength { Valid, NotWholeRecords, TooManyRecords };
 SourceLength checkSourceLength(std::uint64_t bytes);
 
 struct ConversionResult {
-    SourceLength length = SourceLength::Valid;
     bool tooManySteps = false;  // more than 32767 target steps; `target` is then empty
     std::vector<std::uint8_t> target;
     int steps = 0;
@@ -66,8 +65,9 @@ class SessionConverter {
     std::array<std::uint8_t, kBufferRecords * kTargetRecordSize> m_buffer;
 };
 
-// Converts the bytes of a ZS2 file into the bytes of its OSw file. Errors of single steps go to
-// `raise` and the conversion goes on with the next operation, as the command's handler wants.
+// Converts the bytes of a ZS2 file into the bytes of its OSw file; its callers check its length
+// first (a trailing part that is not a whole record would be left out). Errors of single steps go
+// to `raise` and the conversion goes on with the next operation, as the command's handler wants.
 ConversionResult convertSession(std::span<const std::uint8_t> source, const RampSettings& settings,
                                 const ErrorSink& raise);
 
