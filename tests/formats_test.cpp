@@ -51,11 +51,12 @@ TEST(Duration, FormatAndParseAreInverseOverTheWholeRange) {
     EXPECT_EQ(formatDuration(-5), "-0:00.5");  // a plain sign, should a length ever be negative
 }
 
-// Hours show from one hour on, or always when asked for.
+// Hours show from one hour on, or always when asked for; a negative time (damaged durations add
+// up to one) keeps its whole magnitude.
 TEST(ClockText, HoursFromAnHourOnOrWhenAsked) {
     EXPECT_EQ(clockText(35999, true, Hours::WhenNeeded), "59:59.9");
     EXPECT_EQ(clockText(36000, true, Hours::WhenNeeded), "1:00:00.0");
-    EXPECT_EQ(clockText(-36005, false, Hours::WhenNeeded), "-1:00:00");
+    EXPECT_EQ(clockText(-36005, true, Hours::WhenNeeded), "-1:00:00.5");
     EXPECT_EQ(clockText(5, false, Hours::Always), "0:00:00");
 }
 

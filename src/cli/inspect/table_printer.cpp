@@ -72,7 +72,7 @@ class TablePrinter : public Printer {
                 const std::size_t pad = widths[c] - row[c].size();
                 if (rows[0][c] != "duration") m_out.append(pad, ' ');
                 m_out += row[c];
-                if (rows[0][c] == "duration" && c + 1 < row.size()) m_out.append(pad, ' ');
+                if (rows[0][c] == "duration") m_out.append(pad, ' ');  // never the last column
             }
             m_out += '\n';
             flushWhenLarge();
