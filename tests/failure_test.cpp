@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <utility>
 
 #include "album/album.h"
 #include "convert/driver.h"
@@ -204,28 +205,48 @@ TEST_F(Failures, PermissionsOfARealUser) {
 #endif
 }
 
-// The system itself refuses the final rename (here: the target became a folder meanwhile).
-TEST_F(Failures, ARenameRefusedByTheSystemLeavesNothingBehind) {
+// The system itself refuses to put the target in place, both ways of making one: the target became
+// a folder meanwhile, its folder went (a drive unplugged), or another program holds it open (only
+// Windows refuses that, and it keeps a folder with a file open in it). Each is told, never taken
+// for a success, and an old target in place stays.
+TEST_F(Failures, PuttingTheTargetInPlaceRefusedByTheSystem) {
     const std::string target = dir / "A.OSw";
-    setFileFaultHook([&target](const char* operation, const std::string&) {
-        if (operation == std::string("rename")) {
+    std::vector<std::pair<std::string, std::string>> rows = {{"folder", "Path/File access error"},
+                                                             {"gone", "Path not found"}};
+#ifdef _WIN32
+    rows = {{"folder", "Permission denied"}, {"held", "Permission denied"}};
+#endif
+    std::string what;
+    std::FILE* held = nullptr;
+    host.onMessage = nullptr;
+    setFileFaultHook([&](const char* operation, const std::string&) {
+        const bool renaming = operation == std::string("rename");
+        if (what == "gone" && operation == std::string("sync")) fs::remove_all(dir.path());
+        if (what == "held" && renaming) held = openFile(target, "rb");
+        if (what == "folder" && renaming) {
             fs::remove(toPath(target));
             fs::create_directories(toPath(target));
             writeBytes(target + "/inside", kOldTarget);
         }
-        return 0;
+        return named && operation == std::string("unnamed") ? EOPNOTSUPP : 0;
     });
-    const SessionOutcome outcome = convert(dir / "A.ZS2");
-    EXPECT_EQ(outcome.status, SessionOutcome::Status::Failed);
-    ASSERT_EQ(host.messages.size(), 1U);
-#ifdef _WIN32
-    const std::string why = "Permission denied";  // what Windows answers for a folder in the way
-#else
-    const std::string why = "Path/File access error";
-#endif
-    EXPECT_EQ(host.messages[0].text(), why + "\r\n" + target);
-    EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
-    EXPECT_EQ(readBytes(target + "/inside"), kOldTarget);
+    for (const auto& [kind, why] : rows) {
+        for (const bool byName : {false, true}) {
+            what = kind;
+            named = byName;
+            fs::create_directories(dir.path());
+            writeBytes(dir / "A.ZS2", samples::buildSession("step\n"));
+            fs::remove_all(toPath(target));
+            writeBytes(target, kOldTarget);
+            EXPECT_EQ(convert(dir / "A.ZS2").status, SessionOutcome::Status::Failed);
+            if (held) std::fclose(std::exchange(held, nullptr));
+            ASSERT_EQ(host.messages.size(), 1U);
+            EXPECT_EQ(host.messages[0].text(), why + "\r\n" + target);
+            if (kind == "gone") continue;
+            EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
+            EXPECT_EQ(readBytes(kind == "held" ? target : target + "/inside"), kOldTarget);
+        }
+    }
 }
 
 }  // namespace

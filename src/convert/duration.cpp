@@ -1,5 +1,7 @@
 #include "convert/duration.h"
 
+#include <cstdlib>
+
 #include <array>
 #include <cmath>
 #include <limits>
@@ -71,7 +73,7 @@ namespace {
 // Writes the text into `out` (room for the longest, "-54:36.8") and returns its length.
 std::size_t writeDuration(std::int16_t tenths, std::span<char, 8> out) {
     // No caller passes a negative length; give it a plain sign rather than a garbled text.
-    const int magnitude = tenths < 0 ? -static_cast<int>(tenths) : tenths;
+    const int magnitude = std::abs(static_cast<int>(tenths));
     const int minutes = magnitude / 600;
     const int rest = magnitude % 600;
     std::size_t n = 0;
