@@ -237,26 +237,26 @@ std::optional<RunError> TargetFile::linkUnnamed() {
     // over it; a kill in the instant between the two leaves that name with the whole new
     // target in it. The name is always the same one, so the next conversion of this target
     // clears it; only when another run holds it does a random name stand in.
+    // The name is ours to remove only once the link made it.
+    std::string name = m_path;
     int error = EEXIST;
     if (m_replacing) {
-        m_temporary = temporaryNameBeside(target, true);
+        name = temporaryNameBeside(target, true);
         std::error_code ec;
-        fs::remove(toPath(m_temporary), ec);
-        error = system::linkUnnamed(m_file, m_temporary);
+        fs::remove(toPath(name), ec);
+        error = system::linkUnnamed(m_file, name);
     } else if (const int fault = injectedFault("rename", m_path)) {
         return failed(fault);  // where a new target takes its place
     } else {
         error = system::linkUnnamed(m_file, m_path);
     }
     for (int attempt = 0; error == EEXIST && attempt < 100; ++attempt) {
-        m_temporary = temporaryNameBeside(target);
-        error = system::linkUnnamed(m_file, m_temporary);
+        name = temporaryNameBeside(target);
+        error = system::linkUnnamed(m_file, name);
     }
-    if (error) {
-        m_temporary.clear();
-        return failed(error);
-    }
-    if (!m_temporary.empty()) {
+    if (error) return failed(error);
+    if (name != m_path) {
+        m_temporary = name;
         if (!renameOverTarget(m_temporary, m_path)) return failed(lastError());
         m_temporary.clear();
     }
@@ -269,19 +269,16 @@ std::optional<RunError> TargetFile::linkUnnamed() {
 // Where the system has no unnamed files; a killed process can leave that hidden file behind.
 
 std::optional<RunError> TargetFile::createNamed(const fs::path& target) {
-    for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
-        m_temporary = temporaryNameBeside(target);
-        m_file = createNewFile(m_temporary);
-        if (!m_file && errno != EEXIST) {
-            m_temporary.clear();
-            return failureFor(lastError(), m_path);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = temporaryNameBeside(target);
+        m_file = createNewFile(name);
+        if (m_file) {
+            m_temporary = name;  // made here: ours to remove
+            return std::nullopt;
         }
+        if (errno != EEXIST) return failureFor(lastError(), m_path);
     }
-    if (!m_file) {
-        m_temporary.clear();
-        return runError(kPathFileAccessError);
-    }
-    return std::nullopt;
+    return runError(kPathFileAccessError);  // a hundred names taken
 }
 
 std::optional<RunError> TargetFile::renameNamed() {

@@ -101,8 +101,8 @@ Timing planTiming(const SourceStepRecord& record, std::int16_t rampTime, const E
 
     timing.qualifies = rampTime != 0 && durationTenths >= 40;
     if (timing.qualifies) {
-        timing.rampTenths =
-            durationTenths < 4 * rampTime ? halfToEven(durationTenths, 4) : rampTime;
+        // A quarter of the step at most.
+        timing.rampTenths = std::min(rampTime, halfToEven(durationTenths, 4));
         if (record.channelFlags & (0x08 | 0x20)) {
             writeMask += 1;
             durationTenths -= timing.rampTenths;
