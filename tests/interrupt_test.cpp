@@ -15,6 +15,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <sstream>
 #include <thread>
 
 #include "convert/file_io.h"
@@ -157,16 +158,14 @@ TEST_F(KilledRuns, SigintAndSigtermAbandonTheFileAndEndTheRunWithItsSummary) {
     }
 }
 
-// A user and mount namespace of the test's own, where mounting needs no root (Debian allows it).
-bool ownNamespaces() {
-    return runProgram("/usr/bin/unshare", {"-rm", "true"}, "/").status == 0;
-}
-
 // A small file system that fills up, then made read-only: the old targets stay as they were and
 // no new one appears. Then without /proc, where a target goes by a named temporary file: refused
 // in the read-only folder for that reason, and replacing a target elsewhere.
 TEST(Disks, FullAndReadOnly) {
-    if (!ownNamespaces()) GTEST_SKIP() << "no namespaces of our own here";
+    // A user and mount namespace of the test's own, where mounting needs no root (Debian allows
+    // it).
+    if (runProgram("/usr/bin/unshare", {"-rm", "true"}, "/").status != 0)
+        GTEST_SKIP() << "no namespaces of our own here";
 #ifdef __SANITIZE_ADDRESS__
     const char* noProc = "";  // the sanitizers read their options from /proc
 #else
@@ -203,16 +202,35 @@ TEST(Disks, FullAndReadOnly) {
               (std::vector<std::string>{"Big.ZS2", "Old.OSw", "Small.OSw", "Small.ZS2", "d"}));
 }
 
-// A whole library in one run keeps no file open past its conversion.
-TEST(Batch, ALongRunKeepsNoFileOpen) {
+// A whole library in one run keeps no file open past its conversion, and makes it durable: each
+// target's bytes are synced before it takes its name, each folder once, after its last target.
+// strace shows the calls, as only a power cut could show them missing.
+TEST(Batch, ALongRunKeepsNoFileOpenAndSyncsEachFolderOnce) {
     TempDir dir;
-    fs::create_directories(dir.path() / "lib");
+    fs::create_directories(dir.path() / "lib/sub");
     for (int i = 0; i < 40; ++i)
-        writeBytes(dir / ("lib/" + std::to_string(i) + ".ZS2"), samples::buildSession("step\n"));
+        writeBytes(dir / ("lib/" + std::string(i % 2 ? "sub/" : "") + std::to_string(i) + ".ZS2"),
+                   samples::buildSession("step\n"));
+    const std::string trace =
+        fs::exists("/usr/bin/strace") ? "strace -y -e trace=fsync,linkat -o trace " : "";
     const testing::ProgramRun run = runProgram(
-        "/bin/sh", {"-c", "ulimit -n 16 && exec \"$0\" --quiet lib", Z2O_CONVERT}, dir.path());
+        "/bin/sh", {"-c", "ulimit -n 16 && exec " + trace + "\"$0\" --quiet lib", Z2O_CONVERT},
+        dir.path());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "lib: 40 converted, 0 failed\n");
+    if (trace.empty()) GTEST_SKIP() << "no strace here to show the syncs";
+    std::string calls, expected;  // "s" a target's bytes synced, "n" a target named, then folders
+    std::istringstream lines(testing::readText(dir / "trace"));
+    for (std::string line; std::getline(lines, line);) {
+        const std::size_t open = line.find('<') + 1;
+        if (line.starts_with("linkat")) calls += "n";
+        if (!line.starts_with("fsync")) continue;
+        calls +=
+            line.ends_with("(deleted)) = 0") ? "s" : " " + line.substr(open, line.find('>') - open);
+    }
+    for (int i = 0; i < 40; ++i)
+        expected += "sn";
+    EXPECT_EQ(calls, expected + " " + (dir / "lib") + " " + (dir / "lib/sub"));
 }
 
 // One line rewritten in place, counting the sessions named (not the folders), cleared before a
