@@ -140,11 +140,10 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
         const std::string lines = album.dir.expand(row.lines);
         const AlbumOutcome outcome = album.convert(lines);
         // Each entry is named as it is taken up, before anything is shown about it.
-        for (std::size_t i = 0; i < outcome.entries.size(); ++i) {
+        for (std::size_t i = 0; i < outcome.entries.size(); ++i)
             EXPECT_EQ(album.host.progress.at(i), std::to_string(i + 1) + "/" +
                                                      std::to_string(splitAlbumLines(lines).size()) +
                                                      " " + outcome.entries[i].sourcePath);
-        }
         EXPECT_EQ(joined(album.converted(outcome)), row.converted) << row.lines;
         // A missing entry's outcome holds the answer to its question, as a conversion's does.
         for (const SessionOutcome& entry : outcome.entries) {

@@ -89,9 +89,8 @@ struct Fixture {
         file("Bad.ZS2", "abc");
         file("Relax.ZA2", "B.ZS2\r\nGone.ZS2\r\n");
         std::filesystem::create_directories(dir / "Lib/Deep");
-        session("Lib/C.ZS2", minute);
-        session("Lib/Deep/d.zs2", minute);
-        session("notes.txt", minute);
+        for (const char* name : {"Lib/C.ZS2", "Lib/Deep/d.zs2", "notes.txt"})
+            session(name, minute);
         QVERIFY(drop({"A.ZS2", "Lib", "notes.txt", "Odd.ZS2", "Bad.ZS2", "Ride.ZS2", "Relax.ZA2"}));
     }
     // False when the window refuses the drag.
@@ -131,11 +130,10 @@ class WindowTest : public QObject {
         QStringList seen;
         for (QAction* top : f.window.menuBar()->actions()) {
             seen << top->menu()->objectName() + QLatin1Char('=') + top->text();
-            for (QAction* item : top->menu()->actions()) {
+            for (QAction* item : top->menu()->actions())
                 seen << item->objectName() + QLatin1Char('=') +
                             (item->isSeparator() ? QStringLiteral("-") : item->text()) +
                             QLatin1Char(' ') + item->shortcut().toString();
-            }
         }
         QCOMPARE(seen,
                  (QStringList{"mnuFiles=&Files", "mnuConProtSes=Convert Zendrel &Session Ctrl+O",

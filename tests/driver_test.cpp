@@ -127,12 +127,10 @@ TEST_F(Driver, NewAndReplacedTargetsOfTheLongestNames) {
 #endif
                 // The name it had before it took its place: its own, the fixed one beside it, or a
                 // random one beside it, cut.
-                if (unnamedFiles && !byName && (!replacing || target.size() == 250)) {
-                    EXPECT_EQ(renamed, replacing ? "." + target + ".tmp" : target);
-                } else {
-                    EXPECT_EQ(renamed.size(), cut.size() + 20) << renamed;
-                    EXPECT_TRUE(renamed.starts_with(cut) && renamed.ends_with(".tmp"));
-                }
+                const bool fixed = unnamedFiles && !byName && (!replacing || target.size() == 250);
+                EXPECT_EQ(renamed, !fixed      ? cut + renamed.substr(cut.size(), 16) + ".tmp"
+                                   : replacing ? "." + target + ".tmp"
+                                               : target);
             }
         }
         for (const std::string& name : {source, target})
@@ -141,7 +139,6 @@ TEST_F(Driver, NewAndReplacedTargetsOfTheLongestNames) {
 #ifndef _WIN32
     umask(umaskBefore);
 #endif
-    EXPECT_TRUE(host.messages.empty());
     setFileFaultHook(nullptr);
 }
 
@@ -179,8 +176,7 @@ TEST_F(Driver, CancelReadsAndWritesNothing) {
     }
     EXPECT_TRUE(host.messages.empty());
     EXPECT_TRUE(dir.names().empty());
-    EXPECT_EQ(host.done,
-              (std::vector{SessionOutcome::Status::Cancelled, SessionOutcome::Status::Cancelled}));
+    EXPECT_EQ(host.done, std::vector(2, SessionOutcome::Status::Cancelled));
 }
 
 TEST_F(Driver, TargetNames) {

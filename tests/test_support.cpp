@@ -58,9 +58,10 @@ std::vector<std::string> TempDir::names() const {
 
 std::vector<std::string> namesIn(const std::filesystem::path& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        names.push_back(fromPath(entry.path().filename()));
-    }
+    std::error_code ec;  // a folder one may enter but not list has no names to show
+    for (auto it = std::filesystem::directory_iterator(folder, ec);
+         it != std::filesystem::directory_iterator(); it.increment(ec))
+        names.push_back(fromPath(it->path().filename()));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -209,11 +210,10 @@ int waitForProgram(int pid) {
 #endif
 
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::string& folder, Terminal terminal) {
+                      const std::string& folder, [[maybe_unused]] Terminal terminal) {
     const TempDir capture;
     ProgramRun run;
 #ifdef _WIN32
-    (void)terminal;
     run.status = start(program, arguments, folder, capture / "out", capture / "err");
     run.err = readText(capture / "err");
 #else
@@ -224,10 +224,9 @@ ProgramRun runProgram(const std::string& program, const std::vector<std::string>
     } else {
         int shown = -1;
         const pid_t child = forkpty(&shown, nullptr, nullptr, nullptr);
-        if (child == 0) {
+        if (child == 0)
             exec(program, arguments, folder, terminal == Terminal::ForErrors ? capture / "out" : "",
                  "");
-        }
         char buffer[256];
         for (ssize_t n; (n = read(shown, buffer, sizeof buffer)) > 0;)
             run.err.append(buffer, static_cast<std::size_t>(n));

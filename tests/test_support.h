@@ -35,7 +35,7 @@ class TempDir {
 
 std::vector<std::uint8_t> readBytes(const std::string& path);
 std::string readText(const std::string& path);  // in text mode: CR LF reads as "\n"
-std::vector<std::string> namesIn(const std::filesystem::path& folder);  // sorted
+std::vector<std::string> namesIn(const std::filesystem::path& folder);  // sorted; none if unlisted
 void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 void writeText(const std::string& path, std::string_view text);  // its bytes as they are
 
