@@ -1,7 +1,6 @@
 #include "convert/file_kind.h"
 
 #include <algorithm>
-#include <array>
 
 namespace z2o {
 
@@ -16,8 +15,8 @@ FileKind fileKindOf(std::string_view path) {
         return std::equal(extension.begin(), extension.end(), upper.begin(), upper.end(),
                           [](char c, char u) { return (c >= 'a' && c <= 'z' ? c - 32 : c) == u; });
     };
-    static constexpr std::array<std::pair<std::string_view, FileKind>, 3> kKinds{
-        {{"ZS2", FileKind::Session}, {"ZA2", FileKind::Album}, {"OSW", FileKind::Target}}};
+    static constexpr std::pair<std::string_view, FileKind> kKinds[] = {
+        {"ZS2", FileKind::Session}, {"ZA2", FileKind::Album}, {"OSW", FileKind::Target}};
     for (const auto& [upper, kind] : kKinds) {
         if (is(upper)) return kind;
     }
