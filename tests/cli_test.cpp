@@ -105,11 +105,12 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
         // An empty argument, and anything after "--", names a file.
         row({"", "--", "-x.ZS2"}, 1, "",
             "z2o-convert: : File not found\nz2o-convert: -x.ZS2: File not found @-x.ZS2\n"),
-        row({"--dry-run", "--album", "Relax.ZA2"}, 1,
-            "@A.ZS2 -> @A.OSw\n@Deep/B.ZS2 -> @Deep/B.OSw\n", notFound),
-        row({"--album", "Relax.ZA2", "A.ZS2"}, 1,
-            "@A.ZS2 -> @A.OSw (4 steps)\n@Deep/B.ZS2 -> @Deep/B.OSw (1 steps)\n"
-            "Relax.ZA2: 2 converted, 2 failed\nA.ZS2 -> A.OSw (4 steps)\n",
+        row({"--dry-run", "A.ZS2", "--album", "Relax.ZA2"}, 1,
+            "A.ZS2 -> A.OSw\n@A.ZS2 -> @A.OSw\n@Deep/B.ZS2 -> @Deep/B.OSw\n", notFound),
+        // A session given before an album or a folder lends neither its name.
+        row({"A.ZS2", "--album", "Relax.ZA2"}, 1,
+            "A.ZS2 -> A.OSw (4 steps)\n@A.ZS2 -> @A.OSw (4 steps)\n"
+            "@Deep/B.ZS2 -> @Deep/B.OSw (1 steps)\nRelax.ZA2: 2 converted, 2 failed\n",
             notFound),
         row({"--album=Good.ZA2"}, 0,
             "@A.ZS2 -> @A.OSw (4 steps)\nGood.ZA2: 1 converted, 0 failed\n"),
@@ -119,7 +120,8 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
             "z2o-convert: @Nowhere.ZA2: File not found @Nowhere.ZA2\n"),
         // Folders are walked in byte order of their paths.
         row({"--dry-run", "lib"}, 0, walk + "lib/sub/bad.ZS2 -> lib/sub/bad.OSw\n" + c),
-        row({"lib"}, 1, walk + c + "lib: 4 converted, 1 failed\n", bad),
+        row({"A.ZS2", "lib"}, 1,
+            "A.ZS2 -> A.OSw (4 steps)\n" + walk + c + "lib: 4 converted, 1 failed\n", bad),
         row({"--quiet", "lib"}, 1, "lib: 4 converted, 1 failed\n", bad),
         row({kGerman + ".ZS2"}, 0, kGerman + ".ZS2 -> " + kGerman + ".OSw (1 steps)\n"),
         // Windows reads an album line in its ANSI code page; elsewhere its bytes are the name.

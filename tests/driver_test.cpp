@@ -180,22 +180,19 @@ TEST_F(Driver, CancelReadsAndWritesNothing) {
 }
 
 TEST_F(Driver, TargetNames) {
-    const std::pair<const char*, const char*> posix[] = {
-        {"/s/Alpha.ZS2", "/s/Alpha.OSw"},
-        {"/s/Alpha", "/s/Alpha.OSw"},
-        {"/Sessions./Alpha", "/Sessions./Alpha.OSw"},
-        {"/s/.ZS2", "/s/.OSw"},
-        {"/s/Alpha.", "/s/Alpha.OSw"},
-        {"Alpha.zs2", "Alpha.OSw"},
-        {".ZS2", ".OSw"}};
-    for (const auto& [source, target] : posix)
-        EXPECT_EQ(targetPathFor(source, "/"), target);
-    const std::pair<const char*, const char*> windows[] = {
-        {R"(C:\Sessions\Alpha.ZS2)", R"(C:\Sessions\Alpha.OSw)"},
-        {R"(C:\Sessions\Alpha.old.ZS2)", R"(C:\Sessions\Alpha.old.OSw)"},
-        {R"(C:\Old.Sessions\Alpha)", R"(C:\Old.Sessions\Alpha.OSw)"}};
-    for (const auto& [source, target] : windows)
-        EXPECT_EQ(targetPathFor(source, "\\/"), target);
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {"/s/Alpha.ZS2", "/s/Alpha.OSw", "/"},
+        {"/s/Alpha", "/s/Alpha.OSw", "/"},
+        {"/Sessions./Alpha", "/Sessions./Alpha.OSw", "/"},
+        {"/s/.ZS2", "/s/.OSw", "/"},
+        {"/s/Alpha.", "/s/Alpha.OSw", "/"},
+        {"Alpha.zs2", "Alpha.OSw", "/"},
+        {".ZS2", ".OSw", "/"},
+        {R"(C:\Sessions\Alpha.ZS2)", R"(C:\Sessions\Alpha.OSw)", "\\/"},
+        {R"(C:\Sessions\Alpha.old.ZS2)", R"(C:\Sessions\Alpha.old.OSw)", "\\/"},
+        {R"(C:\Old.Sessions\Alpha)", R"(C:\Old.Sessions\Alpha.OSw)", "\\/"}};
+    for (const auto& [source, target, separators] : rows)
+        EXPECT_EQ(targetPathFor(source, separators), target);
 }
 
 // What cannot be converted is reported once, with the file it concerns, and writes nothing (a
