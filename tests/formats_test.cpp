@@ -11,26 +11,25 @@ namespace {
 TEST(Duration, ParsesLenientlyAsTheSourceDeviceWroteIt) {
     struct Row {
         const char* text;  // seven characters
-        int tenths;
+        int tenths, overflows;
         bool missingColon;
-        int overflows;
     };
     const Row rows[] = {
-        {"5:00.0 ", 3000, false, 0},
-        {"1:30.5 ", 905, false, 0},
-        {"0:00.25", 2, false, 0},
-        {":30.0  ", 300, false, 0},
-        {"1.5:00 ", 900, false, 0},
-        {"   30.0", 300, true, 0},
-        {"5 :0 0.", 3000, false, 0},
-        {"-1:00.0", -600, false, 0},
-        {"+2:0x  ", 1200, false, 0},
-        {"1:2.3.4", 623, false, 0},
+        {"5:00.0 ", 3000, 0, false},
+        {"1:30.5 ", 905, 0, false},
+        {"0:00.25", 2, 0, false},
+        {":30.0  ", 300, 0, false},
+        {"1.5:00 ", 900, 0, false},
+        {"   30.0", 300, 0, true},
+        {"5 :0 0.", 3000, 0, false},
+        {"-1:00.0", -600, 0, false},
+        {"+2:0x  ", 1200, 0, false},
+        {"1:2.3.4", 623, 0, false},
         // Beyond 16 bits each part saturates, so a long step clamps rather than wraps.
-        {"55:00.0", 32767, false, 1},
-        {"-55:00 ", -32768, false, 1},
-        {"99999:9", 32767, false, 2},
-        {"\t5:\n00.0", 3000, false, 0},
+        {"55:00.0", 32767, 1, false},
+        {"-55:00 ", -32768, 1, false},
+        {"99999:9", 32767, 2, false},
+        {"\t5:\n00.0", 3000, 0, false},
     };
     for (const Row& row : rows) {
         const ParsedDuration parsed = parseDuration(row.text);

@@ -33,10 +33,9 @@ TempDir::~TempDir() {
     std::error_code ec;
     // Undo read-only folders that a test made, so that removal can go through.
     for (auto it = std::filesystem::recursive_directory_iterator(m_path, ec);
-         it != std::filesystem::recursive_directory_iterator(); it.increment(ec)) {
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
         std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ec);
-    }
     std::filesystem::remove_all(m_path, ec);
 }
 

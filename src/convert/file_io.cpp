@@ -245,10 +245,9 @@ std::optional<RunError> TargetFile::linkUnnamed() {
         std::error_code ec;
         fs::remove(toPath(name), ec);
         error = system::linkUnnamed(m_file, name);
-    } else if (const int fault = injectedFault("rename", m_path)) {
-        return failed(fault);  // where a new target takes its place
     } else {
-        error = system::linkUnnamed(m_file, m_path);
+        const int fault = injectedFault("rename", m_path);  // where a new target takes its place
+        error = fault ? fault : system::linkUnnamed(m_file, m_path);
     }
     for (int attempt = 0; error == EEXIST && attempt < 100; ++attempt) {
         name = temporaryNameBeside(target);
