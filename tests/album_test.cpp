@@ -139,11 +139,11 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
         };
         const std::string lines = album.dir.expand(row.lines);
         const AlbumOutcome outcome = album.convert(lines);
-        // Each entry is named as it is taken up, before anything is shown about it.
+        // Each entry is named as it is taken up, before anything is shown about it, and told done.
         for (std::size_t i = 0; i < outcome.entries.size(); ++i)
             EXPECT_EQ(album.host.progress.at(i), std::to_string(i + 1) + "/" +
                                                      std::to_string(splitAlbumLines(lines).size()) +
-                                                     " " + outcome.entries[i].sourcePath);
+                                                     " " + album.host.albumDone.at(i).sourcePath);
         EXPECT_EQ(joined(album.converted(outcome)), row.converted) << row.lines;
         // A missing entry's outcome holds the answer to its question, as a conversion's does.
         for (const SessionOutcome& entry : outcome.entries) {
@@ -166,6 +166,7 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
         EXPECT_EQ(joined(messages), album.dir.expand(row.messages)) << row.lines;
         EXPECT_EQ(album.host.eventsCalls, row.events) << row.lines;
         EXPECT_FALSE(album.state.albumMode);
+        EXPECT_NE(album.state.lastAnswer, 0) << row.lines;  // an answer given is never lost
         // A missing entry's folder is not the dialog's; the session command afterwards shows its
         // dialog as usual, unless the program is ending.
         EXPECT_EQ(album.state.lastFolder, album.dir.path().string());

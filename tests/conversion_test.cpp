@@ -71,7 +71,8 @@ TEST(Session, RefusesPastTheLastStepNumber) {
               std::tuple(false, 32767, 32767 * kTargetRecordSize));  // through many flushes
     const auto tooMany = samples::buildSession("step duration=20:00.0 channel=0x3C repeat=8192\n");
     const ConversionResult overflow = convertSession(tooMany, {}, [](int) {});
-    EXPECT_EQ(std::tuple(overflow.tooManySteps, overflow.target.size()), std::tuple(true, 0U));
+    EXPECT_EQ(std::tuple(overflow.tooManySteps, overflow.target.size(), overflow.steps),
+              std::tuple(true, 0U, 0));
 }
 
 }  // namespace

@@ -49,10 +49,9 @@ TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
     state.lastAnswer = kAnswerYes;  // kept: no message is shown
     const SessionOutcome outcome = runSessionConversion(state, host);
     EXPECT_EQ(state.lastAnswer, kAnswerYes);
-    EXPECT_EQ(outcome.status, SessionOutcome::Status::Converted);
     // 2 steps (soft-on) and 3 (split, soft-off)
-    EXPECT_EQ(std::tie(outcome.targetPath, outcome.steps, outcome.playingTenths),
-              std::tuple(dir / "Alpha.OSw", 5, 300 + 7200));
+    EXPECT_EQ(std::tie(outcome.status, outcome.targetPath, outcome.steps, outcome.playingTenths),
+              std::tuple(SessionOutcome::Status::Converted, dir / "Alpha.OSw", 5, 300 + 7200));
     EXPECT_EQ(readBytes(dir / "Alpha.OSw"), expected(kTwoSteps));
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"Alpha.OSw", "Alpha.ZS2"}));
     EXPECT_TRUE(host.messages.empty());
@@ -89,9 +88,8 @@ TEST_F(Driver, NewAndReplacedTargetsOfTheLongestNames) {
         return byName ? noUnnamedFiles(operation, path) : 0;
     });
 #ifndef _WIN32  // Windows has only a read-only attribute, and a read-only target is refused
-    using P = fs::perms;
     const mode_t umaskBefore = umask(022);
-    const P kept = P::owner_read | P::owner_write | P::others_write;
+    const fs::perms kept = fs::perms(0602);  // rw-----w-
     const bool unnamedFiles = true;
 #else
     const bool unnamedFiles = false;  // every target goes by a named temporary file
@@ -122,7 +120,7 @@ TEST_F(Driver, NewAndReplacedTargetsOfTheLongestNames) {
                 if (other) fs::remove(toPath(dir / renamed));
 #ifndef _WIN32
                 EXPECT_EQ(fs::status(toPath(dir / target)).permissions(),
-                          replacing ? kept : P(0644));
+                          replacing ? kept : fs::perms(0644));
                 fs::permissions(toPath(dir / target), kept);
 #endif
                 // The name it had before it took its place: its own, the fixed one beside it, or a
@@ -202,7 +200,7 @@ TEST_F(Driver, TargetNames) {
 // number of records asks whether to go on. Lengths of whole records convert, here to an empty
 // target (all-zero records hold no step).
 TEST_F(Driver, SourcesThatCannotBeConverted) {
-    for (const std::size_t bytes : {0, 44, 45, 46, 90})
+    for (const std::size_t bytes : {0, 44, 45, 46, 90, 32767 * 45})  // the most records read
         writeBytes(dir / ("L" + std::to_string(bytes) + ".ZS2"), std::vector<std::uint8_t>(bytes));
     fs::create_directories(dir.path() / "Folder.ZS2");
     fs::create_directories(dir.path() / "Dir.OSw");
@@ -222,6 +220,7 @@ TEST_F(Driver, SourcesThatCannotBeConverted) {
         {"L0.ZS2", Status::Converted, ""},
         {"L45.ZS2", Status::Converted, ""},
         {"L90.ZS2", Status::Converted, ""},
+        {"L1474515.ZS2", Status::Converted, ""},
         {"L44.ZS2", Status::Rejected, "Data in ...\r\n@L44.ZS2\r\n" + incompatible},
         {"L46.ZS2", Status::Rejected, "Data in ...\r\n@L46.ZS2\r\n" + incompatible},
         {"Missing.ZS2", Status::Failed, "File not found\r\n@Missing.ZS2"},

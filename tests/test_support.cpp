@@ -24,8 +24,8 @@
 namespace z2o::testing {
 
 TempDir::TempDir() {
-    std::random_device random;
-    m_path = std::filesystem::temp_directory_path() / ("z2o-test-" + std::to_string(random()));
+    m_path = std::filesystem::temp_directory_path() /
+             ("z2o-test-" + std::to_string(std::random_device{}()));
     std::filesystem::create_directories(m_path);
 }
 
@@ -49,10 +49,6 @@ std::string TempDir::expand(std::string text) const {
         text.replace(at, end - at, *this / text.substr(at + 1, end - at - 1));
     }
     return text;
-}
-
-std::vector<std::string> TempDir::names() const {
-    return namesIn(m_path);
 }
 
 std::vector<std::string> namesIn(const std::filesystem::path& folder) {

@@ -15,6 +15,8 @@
 
 namespace z2o::testing {
 
+std::vector<std::string> namesIn(const std::filesystem::path& folder);  // sorted; none if unlisted
+
 class TempDir {
   public:
     TempDir();
@@ -27,7 +29,7 @@ class TempDir {
     // `text` with each "@NAME" (up to a blank, a comma or a line end) as `*this / NAME`.
     std::string expand(std::string text) const;
     // The names in the folder, to see that nothing stray was left behind.
-    std::vector<std::string> names() const;
+    std::vector<std::string> names() const { return namesIn(m_path); }
 
   private:
     std::filesystem::path m_path;
@@ -35,7 +37,6 @@ class TempDir {
 
 std::vector<std::uint8_t> readBytes(const std::string& path);
 std::string readText(const std::string& path);  // in text mode: CR LF reads as "\n"
-std::vector<std::string> namesIn(const std::filesystem::path& folder);  // sorted; none if unlisted
 void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes);
 void writeText(const std::string& path, std::string_view text);  // its bytes as they are
 
@@ -66,6 +67,7 @@ class ScriptedHost : public Host {
     std::string programFolder() override { return programFolderPath; }
     void albumProgress(int index, int count, const std::string& path) override;
     void sessionDone(const SessionOutcome& outcome) override { done.push_back(outcome.status); }
+    void albumSessionDone(const SessionOutcome& outcome) override { albumDone.push_back(outcome); }
 
     // The next dialog picks this path; nothing queued means Cancel.
     std::deque<std::string> picks;
@@ -83,6 +85,7 @@ class ScriptedHost : public Host {
     std::vector<Message> messages;
     std::vector<std::string> progress;
     std::vector<SessionOutcome::Status> done;  // each session conversion as it ends
+    std::vector<SessionOutcome> albumDone;     // each album entry taken up, found or not
     int eventsCalls = 0;
 };
 

@@ -131,7 +131,6 @@ std::optional<RunError> readAlbumEntries(const std::string& albumPath,
     const std::size_t lastSeparator = albumPath.find_last_of(kFolderSeparators);
     const std::string albumFolder =
         lastSeparator == std::string::npos ? std::string() : albumPath.substr(0, lastSeparator + 1);
-    entries.clear();
     for (const std::string& line : splitAlbumLines(
              std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
         entries.push_back(resolveAlbumEntry(albumFolder, nameAsUtf8(line)));

@@ -48,7 +48,8 @@ AlbumOutcome runAlbumConversion(ProgramState& state, Host& host);
 AlbumOutcome convertAlbum(ProgramState& state, Host& host, const std::string& albumPath);
 
 // The entries of the album at `albumPath`, resolved against its folder, as the album command
-// takes them up; an error when the album cannot be read.
+// takes them up, appended to `entries` (which its callers hand over empty); an error when the
+// album cannot be read.
 std::optional<RunError> readAlbumEntries(const std::string& albumPath,
                                          std::vector<ResolvedEntry>& entries);
 

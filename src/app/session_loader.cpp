@@ -42,8 +42,7 @@ void planSource(std::span<const std::uint8_t> source, const RampSettings& ramp,
     StepPlanner planner(ramp, ignore);
     // The values of a step as translated; one that faults keeps the previous step's, as in the
     // conversion itself.
-    PreparedRecords scratch;
-    initPreparedRecords(scratch);
+    PreparedRecords scratch;  // each record as its own defaults make it
     StepValues values;
     for (std::size_t at = 0; at + kSourceRecordSize <= source.size(); at += kSourceRecordSize) {
         const SourceStepRecord record =

@@ -110,8 +110,8 @@ int main(int argc, char** argv) {
     CliHost host(g_signal);
     static constexpr z2o::cli::Option kOptions[] = {
         {'r', "ramp-time", "a number of seconds"},
-        {0, "no-soft-ramping"},
-        {0, "album", "an album file"},
+        {'\0', "no-soft-ramping"},  // no short form
+        {'\0', "album", "an album file"},
         {'n', "dry-run"},
         {'q', "quiet"},
     };

@@ -205,9 +205,7 @@ std::int64_t StepPlan::playingTenths() const {
 }
 
 StepPlanner::StepPlanner(const RampSettings& settings, ErrorSink raise)
-    : m_settings(settings), m_raise(raise) {
-    initPreparedRecords(m_records);
-}
+    : m_settings(settings), m_raise(raise) {}
 
 StepPlan StepPlanner::plan(const SourceStepRecord& record) {
     translateStep(record, m_records, m_values, m_raise);

@@ -4,10 +4,6 @@
 
 namespace z2o {
 
-void initPreparedRecords(PreparedRecords& records) {
-    records.fill(TargetStepRecord{});
-}
-
 void translateStep(const SourceStepRecord& record, PreparedRecords& records, StepValues& values,
                    const ErrorSink& raise) {
     const SourceStepValues& start = record.startValues;

@@ -29,8 +29,6 @@ struct StepValues {
     const ValuePair& operator[](Pair p) const { return pairs[p]; }
 };
 
-void initPreparedRecords(PreparedRecords& records);
-
 // Fills `values` afresh, except where a floating-point fault is raised: that value keeps what
 // the previous step left in it.
 void translateStep(const SourceStepRecord& record, PreparedRecords& records, StepValues& values,

@@ -7,7 +7,7 @@ namespace z2o::inspect {
 
 void appendFloat(std::string& out, float value, bool quoteNames) {
     const char* name = std::isnan(value)   ? "NaN"
-                       : std::isinf(value) ? (value < 0 ? "-Infinity" : "Infinity")
+                       : std::isinf(value) ? (std::signbit(value) ? "-Infinity" : "Infinity")
                                            : nullptr;
     if (name) {
         if (quoteNames) out += '"';
@@ -63,7 +63,6 @@ void appendDataCell(std::string& out, const Cell& cell, bool quoteNames,
             break;
         case Cell::Type::Boolean:
             out += cell.integer != 0 ? "true" : "false";
-            break;
     }
 }
 

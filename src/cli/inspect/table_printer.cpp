@@ -28,7 +28,6 @@ void appendCell(std::string& out, const Cell& cell) {
             break;
         case Cell::Type::Boolean:
             out += cell.integer != 0 ? "yes" : "no";
-            break;
     }
 }
 
