@@ -143,9 +143,10 @@ TEST_F(Driver, NewAndReplacedTargetsOfTheLongestNames) {
 // The window closed in the middle of a long conversion: the file is abandoned between its parts,
 // the old target stays and nothing is left beside it.
 TEST_F(Driver, EndingTheProgramMidFileKeepsTheOldTarget) {
-    writeBytes(dir / "L.ZS2", samples::buildSession("step repeat=1500\n"));  // two parts
+    // One whole part of 64 KiB of source, after which the program ends.
+    writeBytes(dir / "L.ZS2", samples::buildSession("step repeat=1456\n"));
     for (const bool byName : {false, true}) {
-        int writes = 0;  // the first part's 1,456 steps go to the system 64 KiB at a time
+        int writes = 0;  // the steps go to the system 64 KiB at a time
         setFileFaultHook([&](const char* operation, const std::string& path) {
             writes += operation == std::string("write");
             return byName ? noUnnamedFiles(operation, path) : 0;

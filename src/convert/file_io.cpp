@@ -281,11 +281,9 @@ std::optional<RunError> TargetFile::createNamed(const fs::path& target) {
 }
 
 std::optional<RunError> TargetFile::renameNamed() {
-    if (std::fclose(m_file) != 0) {
-        m_file = nullptr;
-        return failed(lastError());
-    }
+    const bool closed = std::fclose(m_file) == 0;
     m_file = nullptr;
+    if (!closed) return failed(lastError());
     std::error_code ec;
     if (m_replacing) fs::permissions(toPath(m_temporary), fs::perms(m_permissions), ec);
     if (!renameOverTarget(m_temporary, m_path)) return failed(lastError());

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <string>
 
 #include "convert/file_io.h"
 #include "convert/file_io_system.h"
@@ -91,9 +92,9 @@ void setUnnamedPermissions(std::FILE* file, unsigned permissions) {
 }
 
 int linkUnnamed(std::FILE* file, const std::string& name) {
-    char self[64];
-    std::snprintf(self, sizeof self, "/proc/self/fd/%d", fileno(file));
-    return ::linkat(AT_FDCWD, self, AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
+    const std::string self = "/proc/self/fd/" + std::to_string(fileno(file));
+    const int linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW);
+    return linked == 0 ? 0 : errno;
 }
 #else
 // No unnamed files on this system: every target goes by a named temporary file.

@@ -28,7 +28,7 @@ bool SessionConverter::add(std::span<const std::uint8_t> sourceRecords) {
         const int written = writeStepSegments(
             m_planner.records(), plan, m_nextStepNumber,
             std::span(m_buffer).subspan(m_used).first<kMaxStepRecords * kTargetRecordSize>());
-        if (written < 0) {
+        if (written == -1) {
             m_tooManySteps = m_stopped = true;
             break;
         }

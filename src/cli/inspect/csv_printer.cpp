@@ -35,7 +35,7 @@ class CsvPrinter : public Printer {
                 for (int i = 1; i <= field.cells; ++i) {
                     m_out += ',';
                     m_out += field.name;
-                    if (field.cells > 1) m_out += std::to_string(i);
+                    if (field.cells != 1) m_out += std::to_string(i);
                 }
             }
             m_out += '\n';

@@ -61,12 +61,12 @@ class JsonPrinter : public Printer {
                 m_out += '"';
                 m_out += name;
                 m_out += "\":";
-                if (fields[f].cells > 1) m_out += '[';
+                if (fields[f].cells != 1) m_out += '[';
                 for (int i = 0; i < fields[f].cells; ++i) {
                     if (i > 0) m_out += ',';
                     appendCell(m_out, *cell++);
                 }
-                if (fields[f].cells > 1) m_out += ']';
+                if (fields[f].cells != 1) m_out += ']';
             }
             if (!group.empty()) m_out += '}';
             m_out += '}';
