@@ -108,9 +108,10 @@ int main(int argc, char** argv) {
     std::vector<Job> jobs;
     bool dryRunOnly = false;
     CliHost host(g_signal);
+    // '\0': no short form.
     static constexpr z2o::cli::Option kOptions[] = {
         {'r', "ramp-time", "a number of seconds"},
-        {'\0', "no-soft-ramping"},  // no short form
+        {'\0', "no-soft-ramping"},
         {'\0', "album", "an album file"},
         {'n', "dry-run"},
         {'q', "quiet"},
