@@ -47,7 +47,6 @@ struct Fixture {
     }
     QString text(const char* label) { return child<QLabel>(label)->text(); }
     QString path(const char* name) { return QString::fromStdString(dir / name); }
-    void file(const char* name, const std::string& text) { writeText(dir / name, text); }
     void session(const char* name, const char* description = "step\n") {
         writeBytes(dir / name, samples::buildSession(description));
     }
@@ -86,8 +85,8 @@ struct Fixture {
         session("Odd.ZS2",
                 "step duration=___30.0\nstep start=10,16,20,0,150\nstep duration=1:00.0\n");
         session("Ride.ZS2", kRide);
-        file("Bad.ZS2", "abc");
-        file("Relax.ZA2", "B.ZS2\r\nGone.ZS2\r\n");
+        writeText(dir / "Bad.ZS2", "abc");
+        writeText(dir / "Relax.ZA2", "B.ZS2\r\nGone.ZS2\r\n");
         std::filesystem::create_directories(dir / "Lib/Deep");
         for (const char* name : {"Lib/C.ZS2", "Lib/Deep/d.zs2", "notes.txt"})
             session(name, minute);
@@ -249,7 +248,7 @@ class WindowTest : public QObject {
         f.window.show();
         f.session("A.ZS2");
         f.session("B.ZS2");
-        f.file("Relax.ZA2", "A.ZS2\nB.ZS2\n");
+        writeText(f.dir / "Relax.ZA2", "A.ZS2\nB.ZS2\n");
         // Nothing else starts while a command runs; then the user closes the window.
         int calls = 0;
         f.host.onEvents = [&] {
@@ -311,7 +310,7 @@ class WindowTest : public QObject {
             std::filesystem::create_directories(f.dir / "Lib");
             for (const char* name : {"Lib/1.ZS2", "Lib/3.ZS2", "Lib/4.ZS2", "Lib/5.ZS2"})
                 f.session(name);
-            f.file("Lib/2.ZS2", "abc");
+            writeText(f.dir / "Lib/2.ZS2", "abc");
             f.session("After.ZS2");
             auto* bar = f.child<QProgressBar>("batchProgressBar");
             QString shown;

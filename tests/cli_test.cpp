@@ -14,11 +14,9 @@
 namespace z2o {
 namespace {
 
-using CliRun = testing::ProgramRun;
-
 // Runs the tool in `folder` with exactly these arguments.
-CliRun cli(const TempDir& folder, const std::vector<std::string>& args,
-           const std::string& tool = Z2O_CONVERT) {
+testing::ProgramRun cli(const TempDir& folder, const std::vector<std::string>& args,
+                        const std::string& tool = Z2O_CONVERT) {
     return testing::runProgram(tool, args, fromPath(folder.path()));
 }
 
@@ -133,7 +131,7 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
     for (const Row& row : rows) {
         TempDir dir;
         writeLibrary(dir);
-        const CliRun run = cli(dir, row.args);
+        const testing::ProgramRun run = cli(dir, row.args);
         std::string out = row.out;
         for (std::size_t at; (at = out.find('#')) != std::string::npos;)
             out.replace(at, 1, row.args[0] == "--dry-run" ? "" : " (1 steps)");
@@ -205,7 +203,7 @@ TEST(Cli, OptionsAsGetoptUsersWriteThem) {
     const auto run = [](const Row& row, const Args& args) {
         TempDir dir;
         writeBytes(dir / "S.ZS2", samples::buildSession("step duration=0:40.0 channel=0x3C\n"));
-        const CliRun result = cli(dir, args, row.inspect ? Z2O_INSPECT : Z2O_CONVERT);
+        const testing::ProgramRun result = cli(dir, args, row.inspect ? Z2O_INSPECT : Z2O_CONVERT);
         const std::string target = testing::readText(dir / "S.OSw");  // empty when none
         return std::tuple(result.status, result.out, result.err, dir.names(), target);
     };
@@ -225,7 +223,8 @@ TEST(Cli, OptionsAsGetoptUsersWriteThem) {
     TempDir dir;
     for (const std::string tool : {Z2O_CONVERT, Z2O_INSPECT}) {
         const std::string name = tool == Z2O_CONVERT ? "z2o-convert" : "z2o-inspect";
-        const CliRun version = cli(dir, {"--version"}, tool), help = cli(dir, {"--help"}, tool);
+        const testing::ProgramRun version = cli(dir, {"--version"}, tool),
+                                  help = cli(dir, {"--help"}, tool);
         EXPECT_EQ(version.status + help.status, 0);
         EXPECT_EQ(version.out, name + " " Z2O_VERSION "\n");
         EXPECT_NE(help.out.find("Exit status"), std::string::npos);

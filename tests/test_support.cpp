@@ -150,9 +150,10 @@ int start(const std::string& program, const std::vector<std::string>& arguments,
     startup.hStdOutput = inheritable(toPath(out).native(), GENERIC_WRITE, CREATE_ALWAYS);
     startup.hStdError = inheritable(toPath(err).native(), GENERIC_WRITE, CREATE_ALWAYS);
     PROCESS_INFORMATION process{};
-    const bool started =
-        CreateProcessW(toPath(program).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                       toPath(folder).c_str(), &startup, &process);
+    bool started = false;
+    for (int attempt = 0; attempt < 3 && !started; ++attempt)  // Wine, busy, may fail a start
+        started = CreateProcessW(toPath(program).c_str(), line.data(), nullptr, nullptr, TRUE, 0,
+                                 nullptr, toPath(folder).c_str(), &startup, &process);
     for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
         CloseHandle(handle);
     if (!started) return -1;
