@@ -69,12 +69,12 @@ struct Library {
         writeBytes(dir / "Deep/B.ZS2", samples::buildSession("step\nstep\n"));
         writeBytes(dir / "Short.ZS2", std::vector<std::uint8_t>(46, 0));
     }
-    AlbumOutcome convert(const std::string& lines) {
+    BatchOutcome convert(const std::string& lines) {
         writeText(dir / "Relax.ZA2", lines);
         host.picks.push_back(dir / "Relax.ZA2");
         return runAlbumConversion(state, host);
     }
-    Names converted(const AlbumOutcome& outcome) {
+    Names converted(const BatchOutcome& outcome) {
         Names names;
         for (const auto& e : outcome.entries) {
             if (e.status != SessionOutcome::Status::Converted) continue;
@@ -103,26 +103,26 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
     struct Row {
         std::string lines;
         const char* answers;  // to OK/Cancel messages, in order: O or C
-        int quitAt;           // the events call from which the program ends; 0: never
-        int events;           // pending events ran before the dialog and before each session
+        int stopAt;           // the events call from which the user asks to stop; 0: never
+        int events;           // pending events ran before the dialog and before each entry
         std::string converted, notReached, messages;  // each message: its title and first line
     };
     const std::string gone = "Gone.ZS2\r\nNoFolder\\X.ZS2\r\nA.ZS2\r\n";
     const std::string goneMessage = "File not found: The session @Gone.ZS2";
     const Row rows[] = {
         {"A.ZS2\r\nDeep\\B.ZS2\r\n@A.ZS2", "", 0, 4, "A.OSw, Deep/B.OSw, A.OSw", "", ""},
-        {gone, "OO", 0, 2, "A.OSw", "",
+        {gone, "OO", 0, 4, "A.OSw", "",
          goneMessage + ", Path not found: The session @NoFolder/X.ZS2"},
-        {gone, "C", 0, 1, "", "@NoFolder/X.ZS2, @A.ZS2", goneMessage},
+        {gone, "C", 0, 2, "", "@NoFolder/X.ZS2, @A.ZS2", goneMessage},
         // Cancel to data that is not whole records stops after that session.
         {"Short.ZS2\nA.ZS2\nShort.ZS2\nDeep\\B.ZS2\n", "OC", 0, 4, "A.OSw", "@Deep/B.ZS2",
          "Data in ..., Data in ..."},
         // A folder, a blank line (the album's folder) and a drive: each reported once.
-        {"Folder.ZS2\n\nC:\\Sessions\\A.ZS2\nA.ZS2", "", 0, 4, "A.OSw", "",
+        {"Folder.ZS2\n\nC:\\Sessions\\A.ZS2\nA.ZS2", "", 0, 5, "A.OSw", "",
          "Path/File access error, Path/File access error, "
          "Path not found: The session C:\\Sessions\\A.ZS2"},
-        // The dialog, the first entry, then the user closes the window: the entry the stop came
-        // before is not reached either, and nothing more is asked.
+        // The dialog, the first entry, then the user asks to stop: the entry the stop came before
+        // is not reached either, and nothing more is asked.
         {"A.ZS2\nDeep\\B.ZS2\nA.ZS2\n", "", 3, 3, "A.OSw", "@Deep/B.ZS2, @A.ZS2", ""},
         {"", "", 0, 1, "", "", ""},
     };
@@ -131,19 +131,15 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
         fs::create_directories(album.dir.path() / "Folder.ZS2");
         for (const char* a = row.answers; *a; ++a)
             album.host.answers.push_back(*a == 'O' ? kAnswerOk : kAnswerCancel);
-        album.host.quitAtEventsCall = row.quitAt;
+        album.host.stopAtEventsCall = row.stopAt;
         album.state.lastAnswer = kAnswerCancel;  // left by an earlier command: no reason to stop
-        // Album mode is on while an entry converts, and only then.
-        album.host.onMessage = [&album](const Message& m) {
-            EXPECT_EQ(album.state.albumMode, m.kind != MessageKind::SessionNotFound);
-        };
         const std::string lines = album.dir.expand(row.lines);
-        const AlbumOutcome outcome = album.convert(lines);
+        const BatchOutcome outcome = album.convert(lines);
         // Each entry is named as it is taken up, before anything is shown about it, and told done.
         for (std::size_t i = 0; i < outcome.entries.size(); ++i)
             EXPECT_EQ(album.host.progress.at(i), std::to_string(i + 1) + "/" +
                                                      std::to_string(splitAlbumLines(lines).size()) +
-                                                     " " + album.host.albumDone.at(i).sourcePath);
+                                                     " " + album.host.outcomes.at(i).sourcePath);
         EXPECT_EQ(joined(album.converted(outcome)), row.converted) << row.lines;
         // A missing entry's outcome holds the answer to its question, as a conversion's does.
         for (const SessionOutcome& entry : outcome.entries) {
@@ -152,9 +148,8 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
             EXPECT_EQ(entry.status, SessionOutcome::Status::NotFound) << row.lines;
             EXPECT_TRUE(entry.answer == kAnswerOk || entry.answer == kAnswerCancel) << row.lines;
         }
-        EXPECT_EQ(outcome.failed(), outcome.entries.size() - album.converted(outcome).size());
         EXPECT_EQ(joined(outcome.notReached), album.dir.expand(row.notReached)) << row.lines;
-        EXPECT_EQ(outcome.stopped, !row.notReached.empty()) << row.lines;
+        EXPECT_EQ(outcome.stop != StopCause::None, !row.notReached.empty()) << row.lines;
         Names messages;
         for (const Message& m : album.host.messages) {
             messages.push_back((m.title.empty() ? "" : m.title + ": ") + m.lines[0]);
@@ -165,13 +160,11 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
         }
         EXPECT_EQ(joined(messages), album.dir.expand(row.messages)) << row.lines;
         EXPECT_EQ(album.host.eventsCalls, row.events) << row.lines;
-        EXPECT_FALSE(album.state.albumMode);
-        EXPECT_NE(album.state.lastAnswer, 0) << row.lines;  // an answer given is never lost
         // A missing entry's folder is not the dialog's; the session command afterwards shows its
-        // dialog as usual, unless the program is ending.
+        // dialog as usual.
         EXPECT_EQ(album.state.lastFolder, album.dir.path().string());
         runSessionConversion(album.state, album.host);
-        EXPECT_EQ(album.host.dialogs.size(), row.quitAt ? 1U : 2U);
+        EXPECT_EQ(album.host.dialogs.size(), 2U);
     }
 }
 
@@ -190,7 +183,7 @@ TEST_F(Album, WindowsLinesReachTheirFiles) {
     };
     for (const auto& [line, targets] : rows) {
         host.messages.clear();
-        const AlbumOutcome outcome = convert(line);
+        const BatchOutcome outcome = convert(line);
         EXPECT_EQ(converted(outcome), targets) << line;
         EXPECT_EQ(host.messages.size(), targets.empty() ? 1U : 0U) << line;
         for (const Message& m : host.messages)
@@ -201,10 +194,9 @@ TEST_F(Album, WindowsLinesReachTheirFiles) {
 
 TEST_F(Album, DialogAndUnreadableAlbums) {
     // Cancel: nothing at all.
-    AlbumOutcome outcome = runAlbumConversion(state, host);
-    EXPECT_TRUE(outcome.albumPath.empty());
+    BatchOutcome outcome = runAlbumConversion(state, host);
+    EXPECT_TRUE(outcome.label.empty());
     EXPECT_TRUE(host.messages.empty());
-    EXPECT_FALSE(state.albumMode);
     EXPECT_EQ(host.dialogs.back().initDir, host.programFolderPath);
 
     // An album that is picked but cannot be read: one message, nothing converted.
@@ -223,10 +215,9 @@ TEST_F(Album, DialogAndUnreadableAlbums) {
         host.messages.clear();
         host.picks.push_back(album);
         outcome = runAlbumConversion(state, host);
-        EXPECT_EQ(std::tuple(outcome.albumPath, outcome.entries.size()), std::tuple(album, 0U));
+        EXPECT_EQ(std::tuple(outcome.label, outcome.entries.size()), std::tuple(album, 0U));
         ASSERT_EQ(host.messages.size(), 1U) << album;
         EXPECT_EQ(host.messages[0].text(), error + ("\r\n" + album));
-        EXPECT_FALSE(state.albumMode);
     }
     // The largest album that is read.
     writeText(dir / "Huge.ZA2", "A.ZS2\r\n");
@@ -239,26 +230,30 @@ TEST_F(Album, DialogAndUnreadableAlbums) {
 
 // A folder is a batch as an album is, of the sessions below it in byte order of their paths.
 TEST_F(Album, FolderConvertsEverySessionBelowIt) {
-    const AlbumOutcome outcome = runFolderConversion(state, host, fromPath(dir.path()));
-    EXPECT_EQ(outcome.albumPath, fromPath(dir.path()));
+    const auto folder = [this](const std::string& path) {
+        Batch batch(host, {});
+        convertFolder(batch, path);
+        return batch.finish();
+    };
+    const BatchOutcome outcome = folder(fromPath(dir.path()));
     EXPECT_EQ(converted(outcome), (std::vector<std::string>{"A.OSw", "Deep/B.OSw"}));
-    EXPECT_EQ(outcome.failed(), 1);  // Short.ZS2
+    EXPECT_EQ(outcome.counts().failed, 1);  // Short.ZS2
     EXPECT_EQ(host.progress,
               (std::vector<std::string>{"1/3 " + (dir / "A.ZS2"), "2/3 " + (dir / "Deep/B.ZS2"),
                                         "3/3 " + (dir / "Short.ZS2")}));
-    EXPECT_FALSE(state.albumMode);
     EXPECT_TRUE(host.dialogs.empty());
 
     // A folder that cannot be listed is one message, about that folder.
     host.messages.clear();
-    EXPECT_TRUE(runFolderConversion(state, host, dir / "Gone").entries.empty());
+    const BatchOutcome gone = folder(dir / "Gone");
+    EXPECT_TRUE(gone.entries.empty());
     ASSERT_EQ(host.messages.size(), 1U);
     EXPECT_EQ(host.messages[0].subject(), dir / "Gone");
     EXPECT_EQ(host.messages[0].text(), "File not found\r\n" + (dir / "Gone"));
-    // The user closes the window before the first session: none is reached.
-    host.quitAtEventsCall = host.eventsCalls + 1;
-    EXPECT_EQ(runFolderConversion(state, host, fromPath(dir.path())).notReached.size(), 3U);
-    EXPECT_FALSE(state.albumMode);
+    EXPECT_EQ(gone.problems.size(), 1U);
+    // The user asks to stop before the first session: none is reached.
+    host.stopAtEventsCall = host.eventsCalls + 1;
+    EXPECT_EQ(folder(fromPath(dir.path())).notReached.size(), 3U);
 }
 
 }  // namespace

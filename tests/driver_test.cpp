@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <tuple>
 
@@ -46,9 +47,7 @@ class Driver : public ::testing::Test {
 TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
     writeBytes(dir / "Alpha.ZS2", samples::buildSession(kTwoSteps));
     host.picks.push_back(dir / "Alpha.ZS2");
-    state.lastAnswer = kAnswerYes;  // kept: no message is shown
     const SessionOutcome outcome = runSessionConversion(state, host);
-    EXPECT_EQ(state.lastAnswer, kAnswerYes);
     // 2 steps (soft-on) and 3 (split, soft-off)
     EXPECT_EQ(std::tie(outcome.status, outcome.targetPath, outcome.steps, outcome.playingTenths),
               std::tuple(SessionOutcome::Status::Converted, dir / "Alpha.OSw", 5, 300 + 7200));
@@ -68,7 +67,9 @@ TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
     EXPECT_EQ(std::tie(given.sourcePath, given.playingTenths, given.answer),
               std::tuple(dir / "Alpha.ZS2", outcome.playingTenths, 0));
     EXPECT_EQ(std::tuple(host.dialogs.size(), host.eventsCalls), std::tuple(1U, 1));
-    EXPECT_EQ(host.done, std::vector(2, SessionOutcome::Status::Converted));
+    // Converted again, its target already holds exactly these bytes.
+    EXPECT_EQ(host.done, (std::vector{SessionOutcome::Status::Converted,
+                                      SessionOutcome::Status::UpToDate}));
 }
 
 // Both ways of making a target, for names as long as the system allows (255 bytes, beyond ASCII):
@@ -140,11 +141,13 @@ TEST_F(Driver, NewAndReplacedTargetsOfTheLongestNames) {
     setFileFaultHook(nullptr);
 }
 
-// The window closed in the middle of a long conversion: the file is abandoned between its parts,
-// the old target stays and nothing is left beside it.
-TEST_F(Driver, EndingTheProgramMidFileKeepsTheOldTarget) {
+// Only a program that has to end at once (a signal) abandons a long file between its parts: the
+// old target stays and nothing is left beside it. A user's Stop, asked between sessions only,
+// lets it finish.
+TEST_F(Driver, OnlyEndingAtOnceAbandonsAFileMidWay) {
     // One whole part of 64 KiB of source, after which the program ends.
     writeBytes(dir / "L.ZS2", samples::buildSession("step repeat=1456\n"));
+    host.stopAtEventsCall = 1;
     for (const bool byName : {false, true}) {
         int writes = 0;  // the steps go to the system 64 KiB at a time
         setFileFaultHook([&](const char* operation, const std::string& path) {
@@ -152,17 +155,70 @@ TEST_F(Driver, EndingTheProgramMidFileKeepsTheOldTarget) {
             return byName ? noUnnamedFiles(operation, path) : 0;
         });
         writeBytes(dir / "L.OSw", {1, 2, 3});
-        host.eventsCalls = 0;
-        host.quitAtEventsCall = 1;
+        host.endNow = true;
         const auto open = testing::namesIn("/proc/self/fd");  // none where there is no /proc
-        EXPECT_EQ(convert(dir / "L.ZS2").status, SessionOutcome::Status::Cancelled);
+        EXPECT_EQ(convert(dir / "L.ZS2").status, SessionOutcome::Status::Stopped);
         EXPECT_EQ(testing::namesIn("/proc/self/fd"), open);  // the abandoned file is closed
-        EXPECT_EQ(std::tuple(host.eventsCalls, writes), std::tuple(1, 2));
+        EXPECT_EQ(writes, 2);
         EXPECT_TRUE(host.messages.empty());
         EXPECT_EQ(readBytes(dir / "L.OSw"), (std::vector<std::uint8_t>{1, 2, 3}));
         EXPECT_EQ(dir.names(), (std::vector<std::string>{"L.OSw", "L.ZS2"}));
+        host.endNow = false;
+        EXPECT_EQ(convert(dir / "L.ZS2").status, SessionOutcome::Status::Converted);
+        EXPECT_EQ(readBytes(dir / "L.OSw"), expected("step repeat=1456\n"));
     }
     setFileFaultHook(nullptr);
+}
+
+// A target that already holds exactly the new bytes is left alone: nothing is created, written or
+// synced, and its time stamp stays. Any difference, at its start, its end or in its length,
+// replaces it; --rewrite replaces it regardless, and a check writes nothing at all.
+TEST_F(Driver, UpToDateTargetsAreLeftAlone) {
+    const char* session = "step repeat=700\n";  // two parts of the converter's buffer
+    writeBytes(dir / "U.ZS2", samples::buildSession(session));
+    const std::vector<std::uint8_t> bytes = expected(session);
+    const auto changed = [&bytes](std::size_t at) {
+        std::vector<std::uint8_t> copy = bytes;
+        copy[at] ^= 1;
+        return copy;
+    };
+    std::vector<std::uint8_t> longer = bytes;
+    longer.push_back(0);
+    using Status = SessionOutcome::Status;
+    const std::tuple<std::vector<std::uint8_t>, TargetMode, Status> rows[] = {
+        {bytes, TargetMode::Write, Status::UpToDate},
+        {bytes, TargetMode::Check, Status::UpToDate},
+        {bytes, TargetMode::Rewrite, Status::Converted},
+        {changed(0), TargetMode::Write, Status::Converted},
+        {changed(bytes.size() - 1), TargetMode::Write, Status::Converted},
+        {changed(70000), TargetMode::Check, Status::Converted},
+        {std::vector(bytes.begin(), bytes.end() - 1), TargetMode::Write, Status::Converted},
+        {longer, TargetMode::Write, Status::Converted},
+        {{}, TargetMode::Write, Status::Converted},
+    };
+    std::vector<std::string> operations;
+    setFileFaultHook([&](const char* operation, const std::string&) {
+        operations.emplace_back(operation);
+        return 0;
+    });
+    const auto past = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    for (const auto& [old, mode, status] : rows) {
+        writeBytes(dir / "U.OSw", old);
+        fs::last_write_time(toPath(dir / "U.OSw"), past);
+        operations.clear();
+        const SessionOutcome outcome = convertSessionFile(dir / "U.ZS2", {}, host, mode);
+        EXPECT_EQ(std::tuple(outcome.status, outcome.replaced, outcome.steps),
+                  std::tuple(status, true, 700));
+        const bool written = mode != TargetMode::Check && status == Status::Converted;
+        EXPECT_EQ(readBytes(dir / "U.OSw"), written ? bytes : old);
+        EXPECT_EQ(fs::last_write_time(toPath(dir / "U.OSw")) == past, !written);
+        EXPECT_EQ(operations.size() > 1, written);  // reading the source only
+        EXPECT_EQ(dir.names(), (std::vector<std::string>{"U.OSw", "U.ZS2"}));
+    }
+    setFileFaultHook(nullptr);
+    fs::remove(toPath(dir / "U.OSw"));
+    EXPECT_FALSE(convertSessionFile(dir / "U.ZS2", {}, host, TargetMode::Check).replaced);
+    EXPECT_EQ(dir.names(), (std::vector<std::string>{"U.ZS2"}));
 }
 
 TEST_F(Driver, CancelReadsAndWritesNothing) {
@@ -289,7 +345,9 @@ TEST_F(Driver, EachDistinctStepErrorIsShownOnceAndCounted) {
         "step duration=___30.0 repeat=3\nstep start=10,16,20,0,150\nstep duration=___30.0\n"
         "step duration=1:25.0 start=10,15,20,0,150 end=20,16,10,0,150 channel=0x08\n";
     writeBytes(dir / "S.ZS2", samples::buildSession(damaged));
-    const std::vector<std::pair<int, int>> expected = {{kInvalidCall, 4}, {kOverflow, 8}};
+    // Each error, how often it came and the source record it first came from.
+    const std::vector<std::tuple<int, int, int>> expected = {{kInvalidCall, 4, 1},
+                                                             {kOverflow, 8, 4}};
     // Twice, as two entries of an album: each conversion shows its own first messages.
     for (int run = 0; run < 2; ++run) {
         host.messages.clear();
@@ -299,12 +357,13 @@ TEST_F(Driver, EachDistinctStepErrorIsShownOnceAndCounted) {
         ASSERT_EQ(outcome.messages.size(), 2U);  // the outcome holds what was shown
         ASSERT_EQ(outcome.stepErrors.size(), 2U);
         for (std::size_t i = 0; i < 2; ++i) {
-            EXPECT_EQ(host.messages[i].text(), describeError(expected[i].first));
+            const auto [number, count, record] = expected[i];
+            EXPECT_EQ(host.messages[i].text(), describeError(number));
             EXPECT_EQ(outcome.messages[i].text(), host.messages[i].text());
             EXPECT_EQ(host.messages[i].kind, MessageKind::StepError);
-            EXPECT_EQ(outcome.stepErrors[i].number, expected[i].first);
-            EXPECT_EQ(outcome.stepErrors[i].description, describeError(expected[i].first));
-            EXPECT_EQ(outcome.stepErrors[i].count, expected[i].second);
+            const ErrorTally& tally = outcome.stepErrors[i];
+            EXPECT_EQ(std::tuple(tally.number, tally.description, tally.count, tally.firstRecord),
+                      std::tuple(number, describeError(number), count, record));
         }
         EXPECT_EQ(outcome.errorCount(), 12);
     }

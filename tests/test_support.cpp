@@ -95,13 +95,17 @@ std::int32_t ScriptedHost::showMessage(const Message& message) {
     return answer;
 }
 
-bool ScriptedHost::processEvents() {
+void ScriptedHost::processEvents() {
     ++eventsCalls;
     if (onEvents) onEvents();
-    return quitAtEventsCall == 0 || eventsCalls < quitAtEventsCall;
 }
 
-void ScriptedHost::albumProgress(int index, int count, const std::string& path) {
+StopCause ScriptedHost::stopHere() {
+    return stopAtEventsCall != 0 && eventsCalls >= stopAtEventsCall ? StopCause::Request
+                                                                     : StopCause::None;
+}
+
+void ScriptedHost::batchProgress(int index, int count, const std::string& path) {
     progress.push_back(std::to_string(index) + "/" + std::to_string(count) + " " + path);
 }
 

@@ -63,18 +63,25 @@ class ScriptedHost : public Host {
   public:
     std::optional<PickedFile> showOpen(const OpenDialogSettings& settings) override;
     std::int32_t showMessage(const Message& message) override;
-    bool processEvents() override;
+    void processEvents() override;
+    StopCause stopHere() override;
+    bool endingNow() override { return endNow; }
     std::string programFolder() override { return programFolderPath; }
-    void albumProgress(int index, int count, const std::string& path) override;
-    void sessionDone(const SessionOutcome& outcome) override { done.push_back(outcome.status); }
-    void albumSessionDone(const SessionOutcome& outcome) override { albumDone.push_back(outcome); }
+    bool asksUser() override { return asks; }
+    void batchProgress(int index, int count, const std::string& path) override;
+    void sessionDone(const SessionOutcome& outcome) override {
+        done.push_back(outcome.status);
+        outcomes.push_back(outcome);
+    }
 
     // The next dialog picks this path; nothing queued means Cancel.
     std::deque<std::string> picks;
     // Answers to OK/Cancel messages, in order; when empty, OK.
     std::deque<std::int32_t> answers;
-    // processEvents answers false from this call on (counting from 1); 0 never.
-    int quitAtEventsCall = 0;
+    // stopHere asks to stop from this events call on (counting from 1); 0 never.
+    int stopAtEventsCall = 0;
+    bool endNow = false;
+    bool asks = false;
     // Runs inside processEvents, as a user's click would.
     std::function<void()> onEvents;
     // Runs as each message shows, before it is answered.
@@ -84,8 +91,8 @@ class ScriptedHost : public Host {
     std::vector<OpenDialogSettings> dialogs;
     std::vector<Message> messages;
     std::vector<std::string> progress;
-    std::vector<SessionOutcome::Status> done;  // each session conversion as it ends
-    std::vector<SessionOutcome> albumDone;     // each album entry taken up, found or not
+    std::vector<SessionOutcome::Status> done;  // each outcome as it is final
+    std::vector<SessionOutcome> outcomes;
     int eventsCalls = 0;
 };
 

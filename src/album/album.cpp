@@ -4,7 +4,7 @@
 
 #include "convert/driver.h"
 #include "convert/file_io.h"
-#include "convert/handler.h"
+#include "convert/pick_file.h"
 #include "convert/messages.h"
 
 namespace z2o {
@@ -54,69 +54,14 @@ ResolvedEntry resolveAlbumEntry(std::string_view albumFolder, std::string_view l
     return resolvePosixAlbumEntry(albumFolder, line);
 }
 
-namespace {
-
-int countOf(const AlbumOutcome& outcome, SessionOutcome::Status status) {
-    return static_cast<int>(std::count_if(outcome.entries.begin(), outcome.entries.end(),
-                                          [status](const auto& e) { return e.status == status; }));
-}
-
-// `albumMode` is on only while an entry converts, however its conversion ends.
-struct AlbumModeGuard {
-    ProgramState& state;
-    ~AlbumModeGuard() { state.albumMode = false; }
-};
-
 // Only "not there" is decided before the conversion; any other trouble with the file is reported
 // once, by the conversion itself.
-std::optional<RunError> missing(const ResolvedEntry& entry) {
+std::optional<RunError> entryMissing(const ResolvedEntry& entry) {
     if (!entry.reachable) return runError(kPathNotFound);
     SourceFile test;
     std::optional<RunError> error = test.open(entry.path);
     if (error && (error->number == kFileNotFound || error->number == kPathNotFound)) return error;
     return std::nullopt;
-}
-
-}  // namespace
-
-int AlbumOutcome::converted() const {
-    return countOf(*this, SessionOutcome::Status::Converted);
-}
-
-int AlbumOutcome::failed() const {
-    return static_cast<int>(entries.size()) - converted();
-}
-
-int AlbumOutcome::notFound() const {
-    return countOf(*this, SessionOutcome::Status::NotFound);
-}
-
-bool convertListedSession(ProgramState& state, Host& host, const std::string& sourcePath,
-                          AlbumOutcome& outcome) {
-    const AlbumModeGuard guard{state};
-    state.albumMode = true;
-    if (!host.processEvents()) {
-        outcome.stopped = true;
-        return false;
-    }
-    state.lastAnswer = kAnswerYes;
-    const SessionOutcome& session =
-        outcome.entries.emplace_back(convertSessionFile(sourcePath, state.ramp, host));
-    if (session.answer != 0) state.lastAnswer = session.answer;
-    host.albumSessionDone(session);
-    if (state.lastAnswer == kAnswerCancel) {
-        outcome.stopped = true;
-        return false;
-    }
-    return true;
-}
-
-void stopBatch(AlbumOutcome& outcome, const std::vector<std::string>& sessions, std::size_t current,
-               std::size_t takenBefore) {
-    outcome.stopped = true;
-    const std::size_t first = current + (outcome.entries.size() > takenBefore ? 1 : 0);
-    outcome.notReached.assign(sessions.begin() + static_cast<std::ptrdiff_t>(first),
-                              sessions.end());
 }
 
 std::optional<RunError> readAlbumEntries(const std::string& albumPath,
@@ -138,51 +83,67 @@ std::optional<RunError> readAlbumEntries(const std::string& albumPath,
     return std::nullopt;
 }
 
-AlbumOutcome runAlbumConversion(ProgramState& state, Host& host) {
-    CommandHandler handler(state, host);
+BatchOutcome runAlbumConversion(ProgramState& state, Host& host) {
     const std::optional<PickedFile> picked =
-        pickFile(state, host, handler,
+        pickFile(state, host,
                  {"Zendrel Album (*.ZA2)|*.ZA2", "*.ZA2", "Select Zendrel album to convert", {}});
     if (!picked) return {};
-    return convertAlbum(state, host, picked->fileName);
+    Batch batch(host, state.ramp);
+    convertAlbum(state, batch, picked->fileName);
+    BatchOutcome outcome = batch.finish();
+    outcome.label = picked->fileName;
+    return outcome;
 }
 
-AlbumOutcome convertAlbum(ProgramState& state, Host& host, const std::string& albumPath) {
-    CommandHandler handler(state, host);
-    AlbumOutcome outcome;
-    outcome.albumPath = albumPath;
+namespace {
+
+// `albumMode` is on only while an entry converts, however its conversion ends.
+struct AlbumModeGuard {
+    ProgramState& state;
+    ~AlbumModeGuard() { state.albumMode = false; }
+};
+
+// One entry: the not-found question, or the conversion. The answer to its last message lands
+// in `lastAnswer`, read here alone: Cancel stops the album.
+bool convertEntry(ProgramState& state, Batch& batch, const ResolvedEntry& entry) {
+    const AlbumModeGuard guard{state};
+    state.albumMode = true;
+    state.lastAnswer = kAnswerYes;
+    const std::optional<RunError> missing = entryMissing(entry);
+    const std::int32_t answer =
+        missing ? batch.notFound(entry.path, *missing) : batch.convert(entry.path);
+    if (answer != 0) state.lastAnswer = answer;
+    return state.lastAnswer != kAnswerCancel;
+}
+
+}  // namespace
+
+bool convertAlbum(ProgramState& state, Batch& batch, const std::string& albumPath) {
     std::vector<ResolvedEntry> entries;
     if (const std::optional<RunError> error = readAlbumEntries(albumPath, entries)) {
-        handler.fail(*error, albumPath);
-        return outcome;
+        batch.fail(*error, albumPath);
+        return true;
     }
     std::vector<std::string> paths;
     for (const ResolvedEntry& entry : entries)
         paths.push_back(entry.path);
-
+    batch.setCancelStops("Cancel stops the album: the sessions after this one are not converted.");
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        const std::size_t taken = outcome.entries.size();
-        const ResolvedEntry& entry = entries[i];
+        if (const StopCause cause = batch.stopHere(); cause != StopCause::None) {
+            batch.stop(cause, std::span(paths).subspan(i));
+            break;
+        }
         // Named before its existence test, so that a not-found message never shows beside the
         // name of the entry before it.
-        host.albumProgress(static_cast<int>(i + 1), static_cast<int>(entries.size()), entry.path);
-        if (const std::optional<RunError> error = missing(entry)) {
-            SessionOutcome& session = outcome.entries.emplace_back();
-            session.status = SessionOutcome::Status::NotFound;
-            session.sourcePath = entry.path;
-            session.runError = error;
-            session.messages.push_back(notFoundMessage(*error, entry.path));
-            handler.show(session.messages.back());
-            session.answer = state.lastAnswer;
-            host.albumSessionDone(session);
-            if (state.lastAnswer != kAnswerCancel) continue;
-        } else if (convertListedSession(state, host, entry.path, outcome)) {
-            continue;
+        batch.host().batchProgress(static_cast<int>(i + 1), static_cast<int>(entries.size()),
+                                   entries[i].path);
+        if (!convertEntry(state, batch, entries[i])) {
+            batch.stop(StopCause::Cancel, std::span(paths).subspan(i + 1));
+            break;
         }
-        stopBatch(outcome, paths, i, taken);
-        break;
     }
-    return outcome;
+    batch.setCancelStops({});
+    return !batch.stopped();
 }
 
 }  // namespace z2o

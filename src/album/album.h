@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/batch.h"
 #include "convert/errors.h"
 #include "convert/host.h"
 
@@ -28,24 +29,16 @@ ResolvedEntry resolveAlbumEntry(std::string_view albumFolder, std::string_view l
 ResolvedEntry resolveWindowsAlbumEntry(std::string_view albumFolder, std::string_view line);
 ResolvedEntry resolvePosixAlbumEntry(std::string_view albumFolder, std::string_view line);
 
-struct AlbumOutcome {
-    std::string albumPath;                // empty when the dialog was cancelled
-    std::vector<SessionOutcome> entries;  // each entry taken up, found or not
-    bool stopped = false;                 // the user chose Cancel, or the program is ending
-    std::vector<std::string> notReached;  // the entries a stop left unconverted, in order
-    int converted() const;
-    int failed() const;
-    int notFound() const;
-};
-
 inline constexpr std::uint64_t kMaxAlbumBytes = 64ULL << 20;
 
-// The command: picks an album in the open dialog and converts it.
-AlbumOutcome runAlbumConversion(ProgramState& state, Host& host);
+// The command: picks an album in the open dialog and converts it, with its messages asking as
+// they always did. The outcome's label is empty when the dialog was cancelled.
+BatchOutcome runAlbumConversion(ProgramState& state, Host& host);
 
-// Converts every session the album at `albumPath` lists, in order: an entry that is not there
-// asks whether to go on, and Cancel in any message stops the album.
-AlbumOutcome convertAlbum(ProgramState& state, Host& host, const std::string& albumPath);
+// Converts every session the album at `albumPath` lists into `batch`, in order: an entry that is
+// not there is told (and asks whether to go on), and Cancel in any message stops the album, as
+// does a stop the host asks for between sessions. False when the batch stopped.
+bool convertAlbum(ProgramState& state, Batch& batch, const std::string& albumPath);
 
 // The entries of the album at `albumPath`, resolved against its folder, as the album command
 // takes them up, appended to `entries` (which its callers hand over empty); an error when the
@@ -53,14 +46,8 @@ AlbumOutcome convertAlbum(ProgramState& state, Host& host, const std::string& al
 std::optional<RunError> readAlbumEntries(const std::string& albumPath,
                                          std::vector<ResolvedEntry>& entries);
 
-// One session of a batch, found to exist: its outcome joins `outcome`. Pending events run
-// first; false when the batch is to stop (Cancel in a message, or the program is ending).
-bool convertListedSession(ProgramState& state, Host& host, const std::string& sourcePath,
-                          AlbumOutcome& outcome);
-
-// Stops a batch at `sessions[current]`, which is listed as not reached unless it was taken up
-// (the outcome then holds more than `takenBefore` entries), as are all after it.
-void stopBatch(AlbumOutcome& outcome, const std::vector<std::string>& sessions, std::size_t current,
-               std::size_t takenBefore);
+// Whether an entry is not there, decided before its conversion; any other trouble with the file
+// is for the conversion itself to find and report.
+std::optional<RunError> entryMissing(const ResolvedEntry& entry);
 
 }  // namespace z2o

@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "convert/driver.h"
 #include "convert/file_io.h"
 #include "convert/file_kind.h"
-#include "convert/handler.h"
 
 namespace z2o {
 namespace fs = std::filesystem;
@@ -44,28 +42,25 @@ FolderScan findSessions(const std::string& folder) {
     return scan;
 }
 
-AlbumOutcome runSessionBatch(ProgramState& state, Host& host, const std::string& label,
-                             const std::vector<std::string>& sessions) {
-    AlbumOutcome outcome;
-    outcome.albumPath = label;
+bool convertSessions(Batch& batch, const std::vector<std::string>& sessions) {
     for (std::size_t i = 0; i < sessions.size(); ++i) {
-        const std::size_t taken = outcome.entries.size();
-        host.albumProgress(static_cast<int>(i + 1), static_cast<int>(sessions.size()), sessions[i]);
-        if (!convertListedSession(state, host, sessions[i], outcome)) {
-            stopBatch(outcome, sessions, i, taken);
-            break;
+        if (const StopCause cause = batch.stopHere(); cause != StopCause::None) {
+            batch.stop(cause, std::span(sessions).subspan(i));
+            return false;
         }
+        batch.host().batchProgress(static_cast<int>(i + 1), static_cast<int>(sessions.size()),
+                                   sessions[i]);
+        batch.convert(sessions[i]);
     }
-    return outcome;
+    return true;
 }
 
-AlbumOutcome runFolderConversion(ProgramState& state, Host& host, const std::string& folder) {
+std::size_t convertFolder(Batch& batch, const std::string& folder) {
     const FolderScan scan = findSessions(folder);
-    CommandHandler handler(state, host);
-    for (const FolderProblem& problem : scan.problems) {
-        handler.fail(problem.error, problem.path);
-    }
-    return runSessionBatch(state, host, folder, scan.sessions);
+    for (const FolderProblem& problem : scan.problems)
+        batch.fail(problem.error, problem.path);
+    convertSessions(batch, scan.sessions);
+    return scan.sessions.size();
 }
 
 }  // namespace z2o

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "album/album.h"
+#include "convert/batch.h"
 #include "convert/errors.h"
 
 namespace z2o {
@@ -23,12 +23,12 @@ struct FolderScan {
 // are not followed, so a link loop cannot trap the walk; links to files are taken.
 FolderScan findSessions(const std::string& folder);
 
-// Converts each session as an album entry is converted: no dialog, `albumMode` on, and Cancel
-// in a message stops the batch. `label` names the batch in the outcome.
-AlbumOutcome runSessionBatch(ProgramState& state, Host& host, const std::string& label,
-                             const std::vector<std::string>& sessions);
+// Converts each session into `batch` in order, asking between sessions whether to stop. False
+// when the batch stopped.
+bool convertSessions(Batch& batch, const std::vector<std::string>& sessions);
 
-// findSessions, each unreadable folder reported as a failure, then runSessionBatch.
-AlbumOutcome runFolderConversion(ProgramState& state, Host& host, const std::string& folder);
+// findSessions, each folder that cannot be read told as a failure of the batch, then
+// convertSessions. How many sessions the walk found.
+std::size_t convertFolder(Batch& batch, const std::string& folder);
 
 }  // namespace z2o

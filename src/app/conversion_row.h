@@ -5,6 +5,7 @@
 #include <QString>
 #include <vector>
 
+#include "convert/batch.h"
 #include "convert/host.h"
 
 namespace z2o {
@@ -25,6 +26,7 @@ struct ConversionRow {
     std::vector<ErrorTally> stepErrors;
     std::vector<Message> messages;  // every message shown about it, in order
     RampSettings ramp;              // the settings it was converted with
+    bool upToDate = false;          // converted: its target already held these bytes
 
     // A target was written, but some of its steps raised errors.
     bool needsCheck() const { return outcome == Outcome::Converted && errors > 0; }
@@ -38,6 +40,11 @@ QString outcomeText(const ConversionRow& row);
 QString errorCountText(int errors);  // "1 error", "3 errors"
 // One line for the status line.
 QString statusText(const ConversionRow& row);
+// The status line after a batch: its counts, and what a stop left.
+QString summaryText(const QString& label, const BatchCounts& counts, std::size_t notReached,
+                    bool stopped);
+// In plain words, what the user can do about an error of this number.
+QString adviceFor(int errorNumber);
 // What went wrong, for the details under the list: each distinct error with its count, the
 // messages shown, and a warning for a target that holds values to check. Empty without problems.
 QString detailsText(const ConversionRow& row);

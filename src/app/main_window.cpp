@@ -163,6 +163,15 @@ void MainWindow::buildClientArea() {
         widget->setContextMenuPolicy(Qt::ActionsContextMenu);
         widget->addAction(viewFile);
     }
+    // After a batch the first failed row is selected; F8 goes on to the next.
+    auto* nextProblem = new QAction(tr("Next Problem"), this);
+    nextProblem->setObjectName(QStringLiteral("actNextProblem"));
+    nextProblem->setShortcut(Qt::Key_F8);
+    lstResults->addAction(nextProblem);
+    addAction(nextProblem);
+    connect(nextProblem, &QAction::triggered, this, [this] {
+        if (!lstResults->selectNextProblem()) m_status->setText(tr("No conversion has a problem."));
+    });
 
     connect(lstResults, &QTreeWidget::itemSelectionChanged, this, &MainWindow::showSelectedRow);
     connect(lstResults, &ResultsList::openRowFolder, this, &MainWindow::openRowFolder);

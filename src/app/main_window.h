@@ -5,7 +5,7 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "album/album.h"
+#include "convert/batch.h"
 #include "app/conversion_row.h"
 #include "convert/host.h"
 
@@ -71,11 +71,8 @@ class MainWindow : public QMainWindow {
     template <typename Command>
     void runCommand(Command command);
 
-    void openSession(const QString& path);
-    void openAlbum(const QString& path);
-    void openFolder(const QString& path);
-    void showBatchStatus(bool album, const AlbumOutcome& outcome);
-    void addRow(ConversionRow row);
+    // The rows a batch adds besides its sessions', and its summary in the status line.
+    void showSummary(const QString& label, const BatchOutcome& outcome);
     void showSelectedRow();
     void openRowFolder(const ConversionRow& row);
     void showRampStatus();
@@ -86,8 +83,7 @@ class MainWindow : public QMainWindow {
     std::unique_ptr<Host> m_host;
     bool m_busy = false;
     bool m_closeRequested = false;
-    bool m_stopRequested = false;
-    ConversionRow m_lastRow;  // the row added last, which the status line words
+    bool m_stopRequested = false;  // by this command's Stop; each command starts without
 
     QAction* mnuConProtSes = nullptr;
     QAction* mnuConvrtAlbm = nullptr;

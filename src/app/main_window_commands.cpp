@@ -1,6 +1,7 @@
 // The window's commands: converting what the menus pick, or a drop or the command line hands
 // over, with the conversion menu items disabled meanwhile, progress in the status line and a row
-// for each session taken up.
+// for each session as its outcome is final. Each command holds its own batch and returns what it
+// decided; nothing of one command decides what another does.
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFileInfo>
@@ -9,6 +10,7 @@
 #include <QUrl>
 #include <algorithm>
 
+#include "album/album.h"
 #include "album/folder.h"
 #include "app/batch_progress.h"
 #include "app/main_window.h"
@@ -25,14 +27,14 @@ QString fileName(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).fileName();
 }
 
-FileKind kindOf(const QString& path) {
-    return fileKindOf(path.toStdString());
+std::string nativePath(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()).toStdString();
 }
 
 // What a drop or the command line may hand over: a folder, or a session or an album.
 bool isConvertible(const QString& path) {
-    const FileKind kind = kindOf(path);
-    return QFileInfo(path).isDir() || kind == FileKind::Session || kind == FileKind::Album;
+    const PathKind kind = pathKindOf(nativePath(path));
+    return kind == PathKind::Folder || kind == PathKind::Session || kind == PathKind::Album;
 }
 
 bool isViewable(const QString& path) {
@@ -48,11 +50,31 @@ QStringList localPaths(const QMimeData* mime) {
     return paths;
 }
 
+// The batches that are ours (a drop, the command line, the file manager) never stop to ask:
+// every message is answered at once, as a user who wants the rest converted would, and lands in
+// its row, whose details show it.
+class QueueHost : public Host {
+  public:
+    explicit QueueHost(Host& window) : m_window(window) {}
+    std::optional<PickedFile> showOpen(const OpenDialogSettings&) override { return {}; }
+    std::int32_t showMessage(const Message&) override { return kAnswerOk; }
+    void processEvents() override { m_window.processEvents(); }
+    StopCause stopHere() override { return m_window.stopHere(); }
+    std::string programFolder() override { return m_window.programFolder(); }
+    bool asksUser() override { return false; }
+    void batchProgress(int index, int count, const std::string& path) override {
+        m_window.batchProgress(index, count, path);
+    }
+    void sessionDone(const SessionOutcome& outcome) override { m_window.sessionDone(outcome); }
+
+  private:
+    Host& m_window;
+};
+
 }  // namespace
 
-// What the commands see: the dialogs and messages of the window's host, plus the user's wish
-// to end the program or to stop a batch, progress in the status line and a row for each
-// session taken up.
+// What the menu commands see: the dialogs and messages of the window's host, the user's Stop
+// or close between sessions, progress in the status line and a row for each session.
 class MainWindow::CommandHost : public Host {
   public:
     CommandHost(MainWindow& window, Host& dialogs) : m_window(window), m_dialogs(dialogs) {}
@@ -61,27 +83,26 @@ class MainWindow::CommandHost : public Host {
         return m_dialogs.showOpen(settings);
     }
     std::int32_t showMessage(const Message& message) override {
-        // Once the user has asked to end, nothing more is asked: the run only winds down.
-        if (m_window.m_closeRequested) {
-            return message.buttons == Buttons::OkCancel ? kAnswerCancel : kAnswerOk;
-        }
         return m_dialogs.showMessage(message);
     }
-    // A batch asks this before each session: Stop ends it there, as Cancel would.
-    bool processEvents() override {
-        return m_dialogs.processEvents() && !m_window.m_closeRequested && !m_window.m_stopRequested;
+    void processEvents() override { m_dialogs.processEvents(); }
+    // Stop, or closing the window, ends a batch before its next session.
+    StopCause stopHere() override {
+        return m_window.m_stopRequested || m_window.m_closeRequested ? StopCause::Request
+                                                                     : StopCause::None;
     }
     std::string programFolder() override { return m_dialogs.programFolder(); }
-    void albumProgress(int index, int count, const std::string& path) override {
+    void batchProgress(int index, int count, const std::string& path) override {
         m_index = index;
         m_count = count;
         m_window.m_status->setText(
             tr("Converting %1 of %2: %3").arg(index).arg(count).arg(fileName(path)));
         m_window.m_progress->setProgress(index - 1, count);
     }
-    void albumSessionDone(const SessionOutcome& outcome) override {
-        m_window.addRow(rowFor(outcome, m_window.m_state.ramp));
-        m_window.m_progress->setProgress(m_index, m_count);
+    void sessionDone(const SessionOutcome& outcome) override {
+        if (outcome.sourcePath.empty()) return;  // the dialog was cancelled
+        m_window.lstResults->addRow(rowFor(outcome, m_window.m_state.ramp));
+        if (m_count > 0) m_window.m_progress->setProgress(m_index, m_count);
     }
 
   private:
@@ -99,7 +120,6 @@ template <typename Command>
 void MainWindow::runCommand(Command command) {
     if (m_busy) return;
     m_busy = true;
-    const FolderSyncBatch batch;  // each folder that received a target is synced once, at the end
     m_stopRequested = false;
     mnuConProtSes->setEnabled(false);
     mnuConvrtAlbm->setEnabled(false);
@@ -114,92 +134,83 @@ void MainWindow::runCommand(Command command) {
     if (m_closeRequested) close();
 }
 
-void MainWindow::addRow(ConversionRow row) {
-    m_lastRow = row;
-    lstResults->addRow(std::move(row));
-}
-
-void MainWindow::showBatchStatus(bool album, const AlbumOutcome& outcome) {
-    for (const std::string& path : outcome.notReached) {
-        addRow(ConversionRow(ConversionRow::Outcome::Stopped, QString::fromStdString(path)));
+void MainWindow::showSummary(const QString& label, const BatchOutcome& outcome) {
+    for (const Message& problem : outcome.problems) {
+        ConversionRow row(ConversionRow::Outcome::NotConverted,
+                          QString::fromStdString(problem.subject()),
+                          QString::fromStdString(problem.description));
+        row.messages = {problem};
+        lstResults->addRow(std::move(row));
     }
-    const int notFound = outcome.notFound();
-    const int failed = outcome.failed() - notFound;
-    const QString name = fileName(outcome.albumPath);
-    QString text = album ? tr("Album %1: %2 converted, %3 not found")
-                               .arg(name)
-                               .arg(outcome.converted())
-                               .arg(notFound)
-                         : tr("Folder %1: %2 converted").arg(name).arg(outcome.converted());
-    if (failed > 0) text += tr(", %1 failed").arg(failed);
-    if (outcome.stopped) text += tr(" (stopped)");
+    for (const std::string& path : outcome.notReached)
+        lstResults->addRow(ConversionRow(ConversionRow::Outcome::Stopped, QString::fromStdString(path)));
+    const QString text = summaryText(label, outcome.counts(), outcome.notReached.size(),
+                                     outcome.stop != StopCause::None);
     m_status->setText(text);
+    m_status->setToolTip(text);
     m_progress->finish();
+    lstResults->selectNextProblem(true);
 }
 
 void MainWindow::mnuConProtSes_Click() {
     runCommand([this] {
         const SessionOutcome outcome = runSessionConversion(m_state, *m_host);
         if (outcome.sourcePath.empty()) return;  // the dialog was cancelled
-        addRow(rowFor(outcome, m_state.ramp));
-        m_status->setText(statusText(m_lastRow));
+        m_status->setText(statusText(rowFor(outcome, m_state.ramp)));
     });
 }
 
 void MainWindow::mnuConvrtAlbm_Click() {
     runCommand([this] {
-        const AlbumOutcome outcome = runAlbumConversion(m_state, *m_host);
-        if (outcome.albumPath.empty()) return;
-        showBatchStatus(true, outcome);
+        const BatchOutcome outcome = runAlbumConversion(m_state, *m_host);
+        if (outcome.label.empty()) return;
+        showSummary(tr("Album %1").arg(fileName(outcome.label)), outcome);
     });
-}
-
-void MainWindow::openSession(const QString& path) {
-    const std::string source = QDir::toNativeSeparators(path).toStdString();
-    const AlbumOutcome outcome = runSessionBatch(m_state, *m_host, source, {source});
-    if (!outcome.entries.empty()) m_status->setText(statusText(m_lastRow));
-}
-
-void MainWindow::openAlbum(const QString& path) {
-    // As with an album picked in the dialog, the next dialog opens in its folder.
-    m_state.lastFolder = QDir::toNativeSeparators(QFileInfo(path).absolutePath()).toStdString();
-    showBatchStatus(true,
-                    convertAlbum(m_state, *m_host, QDir::toNativeSeparators(path).toStdString()));
-}
-
-void MainWindow::openFolder(const QString& path) {
-    const AlbumOutcome outcome =
-        runFolderConversion(m_state, *m_host, QDir::toNativeSeparators(path).toStdString());
-    showBatchStatus(false, outcome);
 }
 
 bool MainWindow::openFiles(const QStringList& paths) {
     if (m_busy) return false;
     runCommand([&] {
-        for (qsizetype i = 0; i < paths.size() && !m_closeRequested; ++i) {
-            const QString path = QFileInfo(paths[i]).absoluteFilePath();
-            // Cancel in a message or Stop ends what was handed over, not only the one file; what
-            // it did not reach is listed as a batch lists it.
-            if (m_stopRequested || m_state.lastAnswer == kAnswerCancel) {
-                addRow(ConversionRow(ConversionRow::Outcome::Stopped, path));
-                continue;
+        QueueHost queue(*m_host);
+        Batch batch(queue, m_state.ramp);
+        std::vector<std::string> items;
+        for (const QString& path : paths)
+            items.push_back(nativePath(path));
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const std::string& path = items[i];
+            if (batch.stopped()) {
+                batch.stop(batch.outcome().stop, std::span(items).subspan(i));
+                break;
             }
-            if (!QFileInfo::exists(path)) {
-                addRow(ConversionRow(ConversionRow::Outcome::NotFound, path));
-                m_status->setText(tr("%1 was not found").arg(QFileInfo(path).fileName()));
-            } else if (!isConvertible(path)) {
-                // Converting any file that happens to be dropped would write an OSw file
-                // beside it; only what is named as a session is taken.
-                addRow(ConversionRow(ConversionRow::Outcome::NotConverted, path,
-                                     tr("not a session, album or folder")));
-            } else if (QFileInfo(path).isDir()) {
-                openFolder(path);
-            } else if (kindOf(path) == FileKind::Album) {
-                openAlbum(path);
-            } else {
-                openSession(path);
+            switch (pathKindOf(path)) {
+                case PathKind::Missing:
+                    batch.notFound(path, runError(kFileNotFound));
+                    break;
+                case PathKind::Other:
+                    batch.commit();  // the rows before it first
+                    // Converting any file that happens to be dropped would write an OSw file
+                    // beside it; only what is named as a session is taken.
+                    lstResults->addRow(ConversionRow(
+                        ConversionRow::Outcome::NotConverted, QString::fromStdString(path),
+                        tr("not a session, album or folder")));
+                    break;
+                case PathKind::Folder:
+                    convertFolder(batch, path);
+                    break;
+                case PathKind::Album:
+                    // As with an album picked in the dialog, the next dialog opens in its folder.
+                    m_state.lastFolder = fromPath(toPath(path).parent_path());
+                    convertAlbum(m_state, batch, path);
+                    break;
+                case PathKind::Session:
+                    convertSessions(batch, {path});
+                    break;
             }
         }
+        const BatchOutcome outcome = batch.finish();
+        const QString label = paths.size() == 1 ? QFileInfo(paths.front()).fileName()
+                                                : tr("%1 items").arg(paths.size());
+        showSummary(label, outcome);
     });
     return true;
 }

@@ -62,19 +62,20 @@ std::int32_t QtHost::showMessage(const Message& message) {
     QMessageBox box(QMessageBox::Warning, title, text,
                     question ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok, m_parent);
     box.setObjectName(QStringLiteral("messageBox"));
+    // The question's own text stays as it is; what Cancel means beyond it is said under it.
+    if (!message.cancelStops.empty()) box.setInformativeText(fromUtf8(message.cancelStops));
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(question ? QMessageBox::Cancel : QMessageBox::Ok);
     return box.exec() == QMessageBox::Cancel ? kAnswerCancel : kAnswerOk;
 }
 
-bool QtHost::processEvents() {
+void QtHost::processEvents() {
     // A batch asks before each of its sessions, and small ones take well under a millisecond:
     // handling events and repainting every time would cost more than the conversions. Ten times
     // a second keeps the progress moving and Stop at hand.
-    if (m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventsInterval) return true;
+    if (m_sinceEvents.isValid() && m_sinceEvents.elapsed() < kEventsInterval) return;
     QCoreApplication::processEvents();
     m_sinceEvents.start();
-    return true;
 }
 
 std::string QtHost::programFolder() {

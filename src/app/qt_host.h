@@ -17,7 +17,7 @@ class QtHost : public Host {
 
     std::optional<PickedFile> showOpen(const OpenDialogSettings& settings) override;
     std::int32_t showMessage(const Message& message) override;
-    bool processEvents() override;
+    void processEvents() override;
     std::string programFolder() override;
 
   private:

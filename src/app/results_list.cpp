@@ -249,6 +249,21 @@ void ResultsList::showNewRows() {
     m_hint->hide();
 }
 
+bool ResultsList::selectNextProblem(bool fromTop) {
+    showNewRows();
+    const int start = fromTop || !currentItem() ? 0 : indexOfTopLevelItem(currentItem()) + 1;
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = topLevelItem((start + i) % topLevelItemCount());
+        const ConversionRow* found = row(item);
+        if (!found || !found->hasProblems() || found->outcome == ConversionRow::Outcome::Stopped)
+            continue;
+        setCurrentItem(item);
+        scrollToItem(item);
+        return true;
+    }
+    return false;
+}
+
 const ConversionRow* ResultsList::row(const QTreeWidgetItem* item) const {
     if (!item) return nullptr;
     const QVariant at = item->data(kSource, kRowRole);

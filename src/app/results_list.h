@@ -28,6 +28,9 @@ class ResultsList : public QTreeWidget {
     void addRow(ConversionRow row);
     // The rows added since events last ran; the window calls it as each command ends.
     void showNewRows();
+    // Selects the next row that failed or needs a check (the first with `fromTop`), going round
+    // at the end; false when there is none.
+    bool selectNextProblem(bool fromTop = false);
     // The row an item shows, or null.
     const ConversionRow* row(const QTreeWidgetItem* item) const;
     const ConversionRow* currentRow() const { return row(currentItem()); }

@@ -18,14 +18,16 @@ bool readRecords(const std::string& path, std::size_t recordSize, std::vector<st
         problem = error->description;
         return false;
     }
-    if (file.size() % recordSize != 0) {
-        problem = "It is not a whole number of " + std::to_string(recordSize) + "-byte records.";
-        return false;
-    }
     // Step numbers end at 32767 in both formats; a longer file is refused before it is read.
-    if (file.size() / recordSize > static_cast<std::uint64_t>(kMaxRecordCount)) {
-        problem = "It has more than 32767 records.";
-        return false;
+    switch (checkRecordCount(file.size(), recordSize)) {
+        case SourceLength::NotWholeRecords:
+            problem = "It is not a whole number of " + std::to_string(recordSize) + "-byte records.";
+            return false;
+        case SourceLength::TooManyRecords:
+            problem = "It has more than 32767 records.";
+            return false;
+        case SourceLength::Valid:
+            break;
     }
     if (auto error = file.readAll(bytes)) {
         problem = error->description;

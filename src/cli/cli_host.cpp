@@ -6,12 +6,14 @@
 
 namespace z2o::cli {
 
+std::string countText(int count, const std::string& one, const std::string& many) {
+    return std::to_string(count) + ' ' + (count == 1 ? one : many);
+}
+
 std::int32_t CliHost::showMessage(const Message& message) {
     clearProgress();
-    ++problems;
-    const std::string& subject = label.empty() ? message.subject() : label;
     if (message.kind == MessageKind::SessionNotFound) {
-        report("z2o-convert: " + subject + ": could not be found", false);
+        report("z2o-convert: " + message.subject() + ": could not be found", false);
         return kAnswerOk;
     }
     // The window's lines on one line.
@@ -21,11 +23,12 @@ std::int32_t CliHost::showMessage(const Message& message) {
         if (!text.empty()) text += ' ';
         text += line;
     }
-    report("z2o-convert: " + subject + ": " + text, message.kind == MessageKind::StepError);
+    report("z2o-convert: " + message.subject() + ": " + text,
+           message.kind == MessageKind::StepError);
     return kAnswerOk;
 }
 
-void CliHost::sessionDone(const SessionOutcome& outcome) {
+void CliHost::conversionEnded(const SessionOutcome& outcome) {
     std::size_t step = 0;
     for (const Pending& line : m_pending) {
         std::cerr << line.text;
@@ -38,7 +41,7 @@ void CliHost::sessionDone(const SessionOutcome& outcome) {
     m_pending.clear();
 }
 
-void CliHost::albumProgress(int index, int count, const std::string& sourcePath) {
+void CliHost::batchProgress(int index, int count, const std::string& sourcePath) {
     if (!showProgress) return;
     // One line rewritten in place: carriage return, then clear to the end of the line.
     std::cerr << "\rConverting " << index << " of " << count << ": "
@@ -59,11 +62,16 @@ void CliHost::clearProgress() {
     m_progressShown = false;
 }
 
-void CliHost::converted(const std::string& source, const std::string& target,
-                        const SessionOutcome& outcome) {
-    if (outcome.status == SessionOutcome::Status::Converted) {
-        result(source + " -> " + target + " (" + std::to_string(outcome.steps) + " steps)");
+void CliHost::sessionDone(const SessionOutcome& outcome) {
+    if (!outcome.succeeded()) return;
+    const std::string steps = countText(outcome.steps, "step", "steps");
+    std::string state;
+    if (outcome.status == SessionOutcome::Status::UpToDate) {
+        state = "up to date, ";
+    } else if (dryRun) {
+        state = outcome.replaced ? "replaced, " : "new, ";
     }
+    result(outcome.sourcePath + " -> " + outcome.targetPath + " (" + state + steps + ")");
 }
 
 void CliHost::result(const std::string& line) {
@@ -72,10 +80,21 @@ void CliHost::result(const std::string& line) {
     std::cout << line << '\n';
 }
 
-void CliHost::summary(const std::string& batch, const AlbumOutcome& outcome) {
+void CliHost::summary(const std::string& label, const BatchCounts& counts,
+                      std::size_t notReached, StopCause stop) {
     if (stdoutIsTerminal) clearProgress();
-    std::cout << batch << ": " << outcome.converted() << " converted, " << outcome.failed()
-              << " failed\n";
+    std::cout << label << ": ";
+    if (dryRun) {
+        std::cout << counts.converted << " to convert, " << counts.upToDate << " up to date, "
+                  << counts.failed << " would fail, ";
+    } else {
+        std::cout << counts.converted << " converted, " << counts.upToDate << " up to date, "
+                  << counts.failed << " failed, ";
+    }
+    std::cout << counts.notFound << " not found";
+    if (counts.stopped > 0) std::cout << ", " << counts.stopped << " stopped";
+    if (stop != StopCause::None) std::cout << ", " << notReached << " not reached";
+    std::cout << '\n';
 }
 
 std::string CliHost::programFolder() {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "album/album.h"
+#include "convert/batch.h"
 #include "convert/host.h"
 
 namespace z2o::cli {
@@ -15,42 +15,34 @@ namespace z2o::cli {
 // standard error what the window would show.
 class CliHost : public Host {
   public:
-    // Answers false once `stopSignal` is set: the current file is then abandoned.
+    // Once `stopSignal` is set, the file being converted is abandoned and the batch stops.
     explicit CliHost(const volatile std::sig_atomic_t& stopSignal) : m_stopSignal(stopSignal) {}
 
     // Every file comes from the command line; there is no dialog to show.
     std::optional<PickedFile> showOpen(const OpenDialogSettings&) override { return std::nullopt; }
-
     std::int32_t showMessage(const Message& message) override;
+    void processEvents() override {}
+    StopCause stopHere() override {
+        return m_stopSignal != 0 ? StopCause::Signal : StopCause::None;
+    }
+    bool endingNow() override { return m_stopSignal != 0; }
+    std::string programFolder() override;
+    bool asksUser() override { return false; }
 
-    // A step error is printed once the session is done, with how often it came; what follows it
-    // in the same session waits too, so that the lines keep their order.
+    void batchProgress(int index, int count, const std::string& sourcePath) override;
+    // A step error is printed once the conversion has ended, with how often it came; what
+    // follows it in the same session waits too, so that the lines keep their order.
+    void conversionEnded(const SessionOutcome& outcome) override;
+    // The result line of a session whose outcome is final.
     void sessionDone(const SessionOutcome& outcome) override;
 
-    bool processEvents() override { return m_stopSignal == 0; }
-
-    void albumProgress(int index, int count, const std::string& sourcePath) override;
-
     void clearProgress();
+    // The summary line of a batch or part of one, and what a stop left.
+    void summary(const std::string& label, const BatchCounts& counts, std::size_t notReached,
+                 StopCause stop);
 
-    void albumSessionDone(const SessionOutcome& outcome) override {
-        converted(outcome.sourcePath, outcome.targetPath, outcome);
-    }
-
-    // The result line of a converted session, named as the user knows it.
-    void converted(const std::string& source, const std::string& target,
-                   const SessionOutcome& outcome);
-
-    // A line of standard output that --quiet leaves out.
-    void result(const std::string& line);
-
-    void summary(const std::string& batch, const AlbumOutcome& outcome);
-
-    std::string programFolder() override;
-
-    std::string label;  // the name the user gave, shown instead of the full path
-    int problems = 0;
     bool quiet = false;
+    bool dryRun = false;
     bool showProgress = false;
     bool stdoutIsTerminal = false;  // then the progress line is cleared before a result too
 
@@ -60,6 +52,7 @@ class CliHost : public Host {
         bool stepError;
     };
     void report(std::string text, bool stepError);
+    void result(const std::string& line);
 
     const volatile std::sig_atomic_t& m_stopSignal;
     std::vector<Pending> m_pending;
@@ -68,5 +61,8 @@ class CliHost : public Host {
 
 // Whether `stream` is a terminal, where a progress line can be rewritten in place.
 bool isTerminal(std::FILE* stream);
+
+// "1 step", "2 steps".
+std::string countText(int count, const std::string& one, const std::string& many);
 
 }  // namespace z2o::cli

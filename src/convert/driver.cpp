@@ -4,7 +4,8 @@
 #include <filesystem>
 
 #include "convert/file_io.h"
-#include "convert/handler.h"
+#include "convert/batch.h"
+#include "convert/pick_file.h"
 #include "convert/messages.h"
 #include "convert/session.h"
 
@@ -32,16 +33,18 @@ bool sameFile(const std::string& a, const std::string& b) {
 // steps are shown once per kind and counted, so that a damaged file cannot flood the user.
 class Run {
   public:
-    Run(const std::string& sourcePath, Host& host) : m_host(host) {
+    Run(const std::string& sourcePath, Host& host, const std::string& cancelStops)
+        : m_host(host), m_cancelStops(cancelStops) {
         outcome.sourcePath = sourcePath;
     }
 
     void show(Message message) {
+        if (message.buttons == Buttons::OkCancel) message.cancelStops = m_cancelStops;
         outcome.answer = m_host.showMessage(message);
         outcome.messages.push_back(std::move(message));
     }
 
-    void stepError(int number) {
+    void stepError(int number, int record) {
         for (ErrorTally& tally : outcome.stepErrors) {
             if (tally.number == number) {
                 ++tally.count;
@@ -49,34 +52,35 @@ class Run {
             }
         }
         const RunError error = runError(number);
-        outcome.stepErrors.push_back({number, error.description, 1});
+        outcome.stepErrors.push_back({number, error.description, 1, record});
         show(stepErrorMessage(error, outcome.sourcePath));
     }
 
     // A failure that ends the run, always shown with the file it concerns.
-    SessionOutcome fail(const RunError& error, const std::string& path) {
+    Conversion fail(const RunError& error, const std::string& path) {
         outcome.runError = error;
         show(failureMessage(error, outcome.sourcePath, path));
         return end(SessionOutcome::Status::Failed);
     }
 
-    SessionOutcome end(SessionOutcome::Status status) {
+    Conversion end(SessionOutcome::Status status, std::unique_ptr<TargetFile> target = {}) {
         outcome.status = status;
-        m_host.sessionDone(outcome);
-        return std::move(outcome);
+        m_host.conversionEnded(outcome);
+        return {std::move(outcome), std::move(target)};
     }
 
     SessionOutcome outcome;
 
   private:
     Host& m_host;
+    const std::string& m_cancelStops;
 };
 
 }  // namespace
 
-SessionOutcome convertSessionFile(const std::string& sourcePath, const RampSettings& ramp,
-                                  Host& host) {
-    Run run(sourcePath, host);
+Conversion convertSource(const std::string& sourcePath, const RampSettings& ramp, TargetMode mode,
+                         Host& host, const std::string& cancelStops) {
+    Run run(sourcePath, host, cancelStops);
     SourceFile source;
     if (const auto error = source.open(sourcePath)) return run.fail(*error, sourcePath);
     switch (checkSourceLength(source.size())) {
@@ -90,55 +94,62 @@ SessionOutcome convertSessionFile(const std::string& sourcePath, const RampSetti
     }
 
     const std::string targetPath = targetPathFor(sourcePath);
-    run.outcome.targetPath = targetPath;
     // Writing the target would destroy the only copy of the source.
     if (sameFile(sourcePath, targetPath))
         return run.fail(runError(kPathFileAccessError), targetPath);
-    TargetFile target;
-    if (const auto error = target.create(targetPath)) return run.fail(*error, targetPath);
+    auto target = std::make_unique<TargetFile>();
+    if (const auto error = target->create(targetPath, mode)) return run.fail(*error, targetPath);
 
     // The records stream from the source through the converter's buffer into the target, so
     // memory stays the same for any session; the target is put in place only once complete.
     std::optional<RunError> writeError;
     const auto write = [&](std::span<const std::uint8_t> bytes) {
-        writeError = target.write(bytes);
+        writeError = target->write(bytes);
         return !writeError;
     };
-    const auto raise = [&run](int number) { run.stepError(number); };
+    const SessionConverter* running = nullptr;
+    const auto raise = [&run, &running](int number) { run.stepError(number, running->record()); };
     SessionConverter converter(ramp, raise, write);
+    running = &converter;
     std::array<std::uint8_t, 1456 * kSourceRecordSize> chunk;  // 64 KiB of whole records
     for (;;) {
         std::size_t got = 0;
         if (const auto error = source.readNext(chunk, got)) return run.fail(*error, sourcePath);
         if (got == 0) break;
         if (!converter.add(std::span(chunk).first(got))) break;
-        // Between parts the program may be told to end: the target is then abandoned.
-        if (got == chunk.size() && !host.processEvents()) {
-            return run.end(SessionOutcome::Status::Cancelled);
-        }
+        // Only a program that has to end at once abandons a file halfway; a Stop waits for it.
+        if (got == chunk.size() && host.endingNow()) return run.end(SessionOutcome::Status::Stopped);
     }
     if (!converter.tooManySteps() && !writeError) converter.finish();
     if (converter.tooManySteps()) return run.fail(runError(kOverflow), sourcePath);
-    if (!writeError) writeError = target.commit();
+    if (!writeError) writeError = target->finish();
     if (writeError) return run.fail(*writeError, targetPath);
+    run.outcome.targetPath = targetPath;
+    run.outcome.replaced = target->replacing();
     run.outcome.steps = converter.steps();
     run.outcome.playingTenths = converter.playingTenths();
-    return run.end(SessionOutcome::Status::Converted);
+    if (target->upToDate()) return run.end(SessionOutcome::Status::UpToDate);
+    if (!target->writes()) return run.end(SessionOutcome::Status::Converted);
+    return run.end(SessionOutcome::Status::Converted, std::move(target));
+}
+
+SessionOutcome convertSessionFile(const std::string& sourcePath, const RampSettings& ramp,
+                                  Host& host, TargetMode mode) {
+    Batch batch(host, ramp, mode);
+    batch.convert(sourcePath);
+    return std::move(batch.finish().entries.front());
 }
 
 SessionOutcome runSessionConversion(ProgramState& state, Host& host) {
-    CommandHandler handler(state, host);
     const std::optional<PickedFile> picked = pickFile(
-        state, host, handler,
+        state, host,
         {"Zendrel Session (*.ZS2)|*.ZS2", "*.ZS2", "Select Zendrel session/s to convert", {}});
     if (!picked) {
         SessionOutcome cancelled;
         host.sessionDone(cancelled);
         return cancelled;
     }
-    SessionOutcome outcome = convertSessionFile(picked->fileName, state.ramp, host);
-    if (outcome.answer != 0) state.lastAnswer = outcome.answer;
-    return outcome;
+    return convertSessionFile(picked->fileName, state.ramp, host);
 }
 
 }  // namespace z2o

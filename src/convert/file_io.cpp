@@ -1,6 +1,7 @@
 #include "convert/file_io.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -13,8 +14,6 @@ namespace fs = std::filesystem;
 namespace {
 
 FileFaultHook g_faultHook = nullptr;
-// The folders of the batch alive, which wait for their sync; null outside a batch.
-std::set<fs::path::string_type>* g_pendingFolders = nullptr;
 
 // A missing file and a missing folder both come back as ENOENT; the user is told which.
 RunError failureFor(int error, const std::string& path) {
@@ -145,6 +144,8 @@ TargetFile::~TargetFile() {
 }
 
 void TargetFile::abandon() {
+    if (m_old) std::fclose(m_old);
+    m_old = nullptr;
     if (m_file) std::fclose(m_file);
     m_file = nullptr;
     std::error_code ec;
@@ -157,8 +158,9 @@ std::optional<RunError> TargetFile::failed(int error) {
     return failureFor(error, m_path);
 }
 
-std::optional<RunError> TargetFile::create(const std::string& path) {
+std::optional<RunError> TargetFile::create(const std::string& path, TargetMode mode) {
     m_path = path;
+    m_mode = mode;
     if (path.find('\0') != std::string::npos) return runError(kBadFileName);
     const fs::path target = toPath(path);
     std::error_code ec;
@@ -171,12 +173,20 @@ std::optional<RunError> TargetFile::create(const std::string& path) {
             return runError(kPermissionDenied);
         }
         m_permissions = static_cast<unsigned>(existing.permissions());
+        // An old target that cannot be read is simply replaced.
+        if (mode != TargetMode::Rewrite) m_old = openFile(path, "rb");
+        m_same = m_old != nullptr;
     }
+    if (m_same || mode == TargetMode::Check) return std::nullopt;
+    return open();
+}
 
+std::optional<RunError> TargetFile::open() {
+    const fs::path target = toPath(m_path);
     if (const int fault = injectedFault("create", fromPath(target.parent_path())))
-        return failureFor(fault, path);
+        return failureFor(fault, m_path);
     m_file = system::openUnnamedIn(target.parent_path());
-    if (!m_file && !unnamedRefused(errno)) return failureFor(lastError(), path);
+    if (!m_file && !unnamedRefused(errno)) return failureFor(lastError(), m_path);
     if (!m_file) {
         if (auto error = createNamed(target)) return error;
     }
@@ -187,6 +197,12 @@ std::optional<RunError> TargetFile::create(const std::string& path) {
 }
 
 std::optional<RunError> TargetFile::write(std::span<const std::uint8_t> bytes) {
+    m_size += bytes.size();
+    if (m_same) return compare(bytes);
+    return m_file ? put(bytes) : std::nullopt;
+}
+
+std::optional<RunError> TargetFile::put(std::span<const std::uint8_t> bytes) {
     errno = 0;
     if (const int fault = injectedFault("write", m_temporary.empty() ? m_path : m_temporary))
         return failed(fault);
@@ -195,36 +211,76 @@ std::optional<RunError> TargetFile::write(std::span<const std::uint8_t> bytes) {
     return std::nullopt;
 }
 
-std::optional<RunError> TargetFile::commit() {
-    if (!m_file) return runError(kPathFileAccessError);
-    const std::string named = m_temporary.empty() ? m_path : m_temporary;
-    errno = 0;
-    if (std::fflush(m_file) != 0) return failed(lastError());
-    if (const int fault = injectedFault("sync", named)) return failed(fault);
-    if (system::syncFile(m_file) != 0) return failed(lastError());
-    if (const auto error = m_temporary.empty() ? linkUnnamed() : renameNamed()) return error;
-    const fs::path folder = toPath(m_path).parent_path();
-    if (g_pendingFolders) {
-        g_pendingFolders->insert(folder.native());
-    } else {
-        syncFolder(folder);
+// The old target is read alongside, a part at a time, so memory stays small for any size.
+std::optional<RunError> TargetFile::compare(std::span<const std::uint8_t> bytes) {
+    std::array<std::uint8_t, 16 * 1024> old;
+    for (std::size_t at = 0; at < bytes.size(); at += old.size()) {
+        const std::size_t want = std::min(old.size(), bytes.size() - at);
+        if (std::fread(old.data(), 1, want, m_old) != want ||
+            std::memcmp(old.data(), bytes.data() + at, want) != 0) {
+            if (auto error = diverge(m_size - bytes.size())) return error;
+            return m_file ? put(bytes) : std::nullopt;
+        }
     }
     return std::nullopt;
 }
 
-FolderSyncBatch::FolderSyncBatch() : m_outermost(g_pendingFolders == nullptr) {
-    if (m_outermost) g_pendingFolders = &m_folders;
+// The first difference: the `matched` bytes before it are copied from the old target into a
+// new file, which the rest then follows.
+std::optional<RunError> TargetFile::diverge(std::uint64_t matched) {
+    std::FILE* const old = m_old;
+    m_old = nullptr;
+    m_same = false;
+    if (m_mode == TargetMode::Check) {
+        std::fclose(old);
+        return std::nullopt;
+    }
+    std::optional<RunError> error = open();
+    std::rewind(old);
+    std::array<std::uint8_t, 16 * 1024> buffer;
+    while (!error && matched > 0) {
+        const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), matched));
+        if (std::fread(buffer.data(), 1, want, old) != want) {
+            error = failed(EIO);
+            break;
+        }
+        error = put(std::span(buffer).first(want));
+        matched -= want;
+    }
+    std::fclose(old);
+    return error;
 }
 
-FolderSyncBatch::~FolderSyncBatch() {
-    flush();
-    if (m_outermost) g_pendingFolders = nullptr;
+std::optional<RunError> TargetFile::finish() {
+    if (m_same) {
+        const bool longer = std::fgetc(m_old) != EOF;
+        if (!longer && !std::ferror(m_old)) {
+            std::fclose(m_old);
+            m_old = nullptr;
+            return std::nullopt;
+        }
+        if (auto error = diverge(m_size)) return error;
+    }
+    return std::nullopt;
 }
 
-void FolderSyncBatch::flush() {
-    for (const auto& folder : m_folders)
-        syncFolder(fs::path(folder));
-    m_folders.clear();
+std::optional<RunError> TargetFile::sync() {
+    if (!m_file) return std::nullopt;
+    errno = 0;
+    if (std::fflush(m_file) != 0) return failed(lastError());
+    if (const int fault = injectedFault("sync", m_temporary.empty() ? m_path : m_temporary))
+        return failed(fault);
+    if (system::syncFile(m_file) != 0) return failed(lastError());
+    return std::nullopt;
+}
+
+std::optional<RunError> TargetFile::takeName() {
+    if (!m_file) return std::nullopt;
+    return m_temporary.empty() ? linkUnnamed() : renameNamed();
+}
+
+void syncTargetFolder(const std::string& folder) {
+    syncFolder(toPath(folder));
 }
 
 // ---- The unnamed way: the file has no name until it is complete ----

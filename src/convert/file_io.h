@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -76,27 +75,51 @@ class SourceFile {
     std::uint64_t m_read = 0;
 };
 
-// A target written in parts and put in place only when complete: until `commit` succeeds, an
+// How a conversion treats a target that is there already.
+enum class TargetMode {
+    Write,    // left alone when its bytes are exactly the new ones, else replaced
+    Rewrite,  // replaced whatever it holds
+    Check,    // compared only: nothing is ever written (a dry run)
+};
+
+// A target written in parts and put in place only when complete: until `takeName` succeeds, an
 // existing file at `path` stays exactly as it was, and a failure, an abandoned write or a killed
 // process leaves nothing behind (where the system has unnamed files; elsewhere a killed process
-// can leave a hidden temporary file beside the target).
+// can leave a hidden temporary file beside the target). While the bytes written match the old
+// target's, nothing is written at all: an unchanged target keeps its bytes and its time stamp.
 class TargetFile {
   public:
     TargetFile() = default;
     TargetFile(const TargetFile&) = delete;
     TargetFile& operator=(const TargetFile&) = delete;
-    ~TargetFile();  // abandons an uncommitted file
+    ~TargetFile();  // abandons an unnamed file
 
-    // One target for each object: write and commit follow a create that succeeded.
-    std::optional<RunError> create(const std::string& path);
+    // One target for each object: the calls below follow a create that succeeded, in order:
+    // write as often as needed, finish, then sync (or the sync of a whole group) and takeName.
+    std::optional<RunError> create(const std::string& path, TargetMode mode = TargetMode::Write);
     std::optional<RunError> write(std::span<const std::uint8_t> bytes);
-    // Syncs the file, moves it over the target and syncs the folder so the new name lasts too;
-    // while a FolderSyncBatch is alive the folder's sync is left to it.
-    std::optional<RunError> commit();
+    // No more bytes come: an old target that holds exactly these is up to date.
+    std::optional<RunError> finish();
+    bool upToDate() const { return m_same; }
+    bool replacing() const { return m_replacing; }
+    // What is written to the disk: nothing for an up-to-date or a checked target.
+    bool writes() const { return m_file != nullptr; }
+    std::uint64_t size() const { return m_size; }
+    const std::string& path() const { return m_path; }
+    std::FILE* file() const { return m_file; }
+    // Flushes the file's own bytes to the disk.
+    std::optional<RunError> sync();
+    // The whole, synced file takes the target's name in one step; the folder's sync is left to
+    // the caller, which may sync it once for many targets.
+    std::optional<RunError> takeName();
     void abandon();
 
   private:
     std::optional<RunError> failed(int error);
+    std::optional<RunError> open();
+    std::optional<RunError> compare(std::span<const std::uint8_t> bytes);
+    std::optional<RunError> diverge(std::uint64_t matched);
+    std::optional<RunError> put(std::span<const std::uint8_t> bytes);
     // The two ways to a target: an unnamed file linked into place where the system has them,
     // else a named temporary file renamed over the target.
     std::optional<RunError> linkUnnamed();
@@ -106,35 +129,20 @@ class TargetFile {
     std::string m_path;
     std::string m_temporary;  // the named temporary file; empty while the file has no name
     std::FILE* m_file = nullptr;
+    std::FILE* m_old = nullptr;  // the old target, while it matches what is written
+    TargetMode m_mode = TargetMode::Write;
     bool m_replacing = false;
+    bool m_same = false;         // every byte so far matches the old target's
+    std::uint64_t m_size = 0;    // bytes handed over
     unsigned m_permissions = 0;  // those of the file replaced
 };
 
-// One run over many targets (a session list, an album, a folder walk, a window's command): while
-// it is alive, each target is still synced before it replaces anything, but the sync of its folder
-// waits for the end of the batch, once per folder however many targets it received. A crash then
-// still leaves each target old or new, never half-written; only a crash of the system can bring
-// back the old target (or lose a new one) written since the last folder sync. A batch made while
-// another is alive leaves its folders to the outer one. For one thread.
-class FolderSyncBatch {
-  public:
-    FolderSyncBatch();
-    FolderSyncBatch(const FolderSyncBatch&) = delete;
-    FolderSyncBatch& operator=(const FolderSyncBatch&) = delete;
-    ~FolderSyncBatch();  // flushes
-
-    // Syncs each folder that received a target since the last flush; for a path that ends the
-    // program otherwise than through this object's end.
-    void flush();
-
-  private:
-    bool m_outermost = false;
-    std::set<std::filesystem::path::string_type> m_folders;
-};
+// Makes the new names in `folder` durable; best effort, as some file systems refuse.
+void syncTargetFolder(const std::string& folder);
 
 // Test seam: when set, called before each file operation ("read" opens a source, "create",
-// "unnamed", "write", "sync" the temporary target, "rename" it over the target, "syncfolder" a
-// target's folder) with its path; a non-zero errno value makes that operation fail with it (a
+// "unnamed", "write", "sync" the temporary target, "syncgroup" a group's file system, "rename"
+// it over the target, "syncfolder" a target's folder) with its path; a non-zero errno value makes that operation fail with it (a
 // folder then goes unsynced, as where the file system refuses).
 using FileFaultHook = std::function<int(const char* operation, const std::string& path)>;
 void setFileFaultHook(FileFaultHook hook);

@@ -1,5 +1,6 @@
 // The file operations of a POSIX system, where names are bytes and arguments come as they are.
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -60,6 +61,17 @@ int syncFile(std::FILE* file) {
     return ::fsync(fileno(file));
 }
 
+std::uint64_t fileSystemOf(std::FILE* file) {
+    struct stat status {};
+    return fstat(fileno(file), &status) == 0 ? static_cast<std::uint64_t>(status.st_dev) : 0;
+}
+
+std::size_t openFileLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY) return 1024;
+    return static_cast<std::size_t>(limit.rlim_cur);
+}
+
 void syncFolder(const fs::path& folder) {
     const int fd =
         ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -67,6 +79,16 @@ void syncFolder(const fs::path& folder) {
     ::fsync(fd);
     ::close(fd);
 }
+
+#ifdef __linux__
+int syncFileSystemOf(std::FILE* file) {
+    return ::syncfs(fileno(file)) == 0 ? 0 : errno;
+}
+#else
+int syncFileSystemOf(std::FILE*) {
+    return ENOSYS;
+}
+#endif
 
 #ifdef O_TMPFILE
 std::FILE* openUnnamedIn(const fs::path& folder) {

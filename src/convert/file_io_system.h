@@ -3,6 +3,8 @@
 // returns it.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -11,6 +13,15 @@ namespace z2o::system {
 
 // Flushes what the system holds of the file to the disk: 0, or non-zero with errno set.
 int syncFile(std::FILE* file);
+
+// Makes durable at once everything written to the file system that holds `file` (Linux's
+// syncfs): 0, or the errno value; ENOSYS where the system has no such call, whose files then
+// each take their own sync.
+int syncFileSystemOf(std::FILE* file);
+// Which file system holds `file`, so that a group syncs each of its file systems once.
+std::uint64_t fileSystemOf(std::FILE* file);
+// How many files the process may have open at once.
+std::size_t openFileLimit();
 
 // Makes the names created or renamed in `folder` durable. Best effort: some file systems refuse
 // to sync a folder, and the names are in place whatever this says.

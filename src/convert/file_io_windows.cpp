@@ -162,6 +162,19 @@ int syncFile(std::FILE* file) {
 // The rename itself was written through (MOVEFILE_WRITE_THROUGH); a folder cannot be synced here.
 void syncFolder(const fs::path&) {}
 
+// Windows has no call that flushes a whole volume for an ordinary user: each file is synced.
+int syncFileSystemOf(std::FILE*) {
+    return ENOSYS;
+}
+
+std::uint64_t fileSystemOf(std::FILE*) {
+    return 0;
+}
+
+std::size_t openFileLimit() {
+    return 512;  // the C runtime's streams at start
+}
+
 // Windows has no unnamed files: every target goes by a named temporary file, so the two calls
 // after this one are never reached.
 std::FILE* openUnnamedIn(const fs::path&) {

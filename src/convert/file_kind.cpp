@@ -1,6 +1,9 @@
 #include "convert/file_kind.h"
 
 #include <algorithm>
+#include <filesystem>
+
+#include "convert/file_io.h"
 
 namespace z2o {
 
@@ -21,6 +24,21 @@ FileKind fileKindOf(std::string_view path) {
         if (is(upper)) return kind;
     }
     return FileKind::Other;
+}
+
+PathKind pathKindOf(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(toPath(path), ec);
+    if (!std::filesystem::exists(status)) return PathKind::Missing;
+    if (std::filesystem::is_directory(status)) return PathKind::Folder;
+    switch (fileKindOf(path)) {
+        case FileKind::Session:
+            return PathKind::Session;
+        case FileKind::Album:
+            return PathKind::Album;
+        default:
+            return PathKind::Other;
+    }
 }
 
 }  // namespace z2o

@@ -52,6 +52,8 @@ struct Message {
     std::vector<std::string> lines{};  // what the user reads
     Buttons buttons = Buttons::Ok;
     std::string title{};  // empty: the program's title
+    // What Cancel does, where it stops more than this message (an album); empty otherwise.
+    std::string cancelStops{};
 
     const std::string& subject() const;  // the first of `files`, or empty
     std::string text() const;            // the lines joined by CR LF, as the window shows them
@@ -62,14 +64,18 @@ struct ErrorTally {
     int number = 0;
     std::string description;
     int count = 0;
+    int firstRecord = 0;  // the source record (from 1) that raised it first
 };
 
 // Everything a front end learns of one session conversion.
 struct SessionOutcome {
-    enum class Status { Cancelled, Rejected, Failed, NotFound, Converted };
+    // Cancelled: the dialog was; Stopped: abandoned as the program had to end; UpToDate: the
+    // target already held exactly these bytes and was left alone.
+    enum class Status { Cancelled, Rejected, Failed, NotFound, Converted, UpToDate, Stopped };
     Status status = Status::Cancelled;
     std::string sourcePath;
-    std::string targetPath;  // empty until the target is named
+    std::string targetPath;  // the target in place, or that would be; empty where none was named
+    bool replaced = false;   // a target of that name was there before
     int steps = 0;
     std::int64_t playingTenths = 0;  // of the target as written
     // Each distinct error of single steps, in the order they first came; only the first of each
@@ -80,7 +86,12 @@ struct SessionOutcome {
     std::int32_t answer = 0;           // the answer to the last of them; 0 when none was shown
 
     int errorCount() const;
+    // Converted or up to date: the target holds this conversion.
+    bool succeeded() const { return status == Status::Converted || status == Status::UpToDate; }
 };
+
+// Why a batch stopped before its end.
+enum class StopCause { None, Cancel, Request, Signal };
 
 class Host {
   public:
@@ -89,27 +100,35 @@ class Host {
     virtual std::optional<PickedFile> showOpen(const OpenDialogSettings& settings) = 0;
     // Returns the answer code of the button that closed the message.
     virtual std::int32_t showMessage(const Message& message) = 0;
-    // Lets pending window events run; false once the user has asked the program to end.
-    virtual bool processEvents() = 0;
+    // Lets pending window events run, and decides nothing.
+    virtual void processEvents() = 0;
+    // Asked between the sessions of a batch, and only there: whether to stop before the next.
+    virtual StopCause stopHere() { return StopCause::None; }
+    // Asked between the parts of one long source: true only when the program has to end at once
+    // (a signal), and the session is then abandoned. A user's Stop waits for stopHere.
+    virtual bool endingNow() { return false; }
     // The folder that holds the program.
     virtual std::string programFolder() = 0;
+    // Whether a message waits for the user's answer, so that nothing should wait uncommitted
+    // meanwhile; false where every message is answered at once.
+    virtual bool asksUser() { return true; }
 
-    // Progress of a batch (an album or a folder), told when its entry `index` (from 1) of `count`
-    // is taken up, before anything is shown about it, and after each of its sessions; a front
-    // end may show it or not.
-    virtual void albumProgress(int /*index*/, int /*count*/, const std::string& /*sourcePath*/) {}
-    // Also told of an entry that was not found.
-    virtual void albumSessionDone(const SessionOutcome&) {}
-    // Told as every session conversion ends, whatever its status, before anything else is shown.
+    // Progress of a batch, told when its entry `index` (from 1) of `count` is taken up, before
+    // anything is shown about it; a front end may show it or not.
+    virtual void batchProgress(int /*index*/, int /*count*/, const std::string& /*sourcePath*/) {}
+    // Told as a session's conversion ends, before its target takes its name.
+    virtual void conversionEnded(const SessionOutcome&) {}
+    // Told once a session's outcome is final: its target in place, known to be up to date, or
+    // not written; an entry that was not found too.
     virtual void sessionDone(const SessionOutcome&) {}
 };
 
-// What the commands share for the run of the program; never saved. The dialog commands and the
-// album loop keep the first three; a conversion itself takes its source and settings as arguments.
+// What the commands share for the run of the program; never saved. A conversion itself takes
+// its source and settings as arguments, and a batch returns what it decided.
 struct ProgramState {
-    std::string lastFolder;
-    std::int32_t lastAnswer = 0;
-    bool albumMode = false;
+    std::string lastFolder;       // where the next open dialog opens
+    std::int32_t lastAnswer = 0;  // written and read by the album loop alone
+    bool albumMode = false;       // on while the album loop converts an entry
     RampSettings ramp;  // the one home of both settings: conversions and the view read it
 };
 

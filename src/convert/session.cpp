@@ -6,9 +6,9 @@
 
 namespace z2o {
 
-SourceLength checkSourceLength(std::uint64_t bytes) {
-    if (bytes % kSourceRecordSize != 0) return SourceLength::NotWholeRecords;
-    if (bytes / kSourceRecordSize > static_cast<std::uint64_t>(kMaxRecordCount)) {
+SourceLength checkRecordCount(std::uint64_t bytes, std::size_t recordSize) {
+    if (bytes % recordSize != 0) return SourceLength::NotWholeRecords;
+    if (bytes / recordSize > static_cast<std::uint64_t>(kMaxRecordCount)) {
         return SourceLength::TooManyRecords;
     }
     return SourceLength::Valid;
@@ -20,6 +20,7 @@ SessionConverter::SessionConverter(const RampSettings& settings, ErrorSink raise
 bool SessionConverter::add(std::span<const std::uint8_t> sourceRecords) {
     const std::size_t count = sourceRecords.size() / kSourceRecordSize;
     for (std::size_t r = 0; r < count && !m_stopped; ++r) {
+        ++m_record;
         const SourceStepRecord record = decodeSourceRecord(
             sourceRecords.subspan(r * kSourceRecordSize).first<kSourceRecordSize>());
         if (!isStep(record)) continue;

@@ -17,8 +17,12 @@ inline constexpr int kMaxRecordCount = 32767;
 
 enum class SourceLength { Valid, NotWholeRecords, TooManyRecords };
 
-// Decided from the length alone, so that a file can be refused before any of it is read.
-SourceLength checkSourceLength(std::uint64_t bytes);
+// Decided from the length alone, so that a file can be refused before any of it is read: whole
+// records of `recordSize`, and no more than step numbers can count.
+SourceLength checkRecordCount(std::uint64_t bytes, std::size_t recordSize);
+inline SourceLength checkSourceLength(std::uint64_t bytes) {
+    return checkRecordCount(bytes, kSourceRecordSize);
+}
 
 struct ConversionResult {
     bool tooManySteps = false;  // more than 32767 target steps; `target` is then empty
@@ -48,6 +52,8 @@ class SessionConverter {
     bool finish();
 
     bool tooManySteps() const { return m_tooManySteps; }
+    // The source record being converted, counting from 1 over every part added.
+    int record() const { return m_record; }
     int steps() const { return m_nextStepNumber - 1; }
     // How long the steps written so far play, in tenths of a second.
     std::int64_t playingTenths() const { return m_playingTenths; }
@@ -58,6 +64,7 @@ class SessionConverter {
     StepPlanner m_planner;
     ChunkSink m_out;
     int m_nextStepNumber = 1;
+    int m_record = 0;
     std::int64_t m_playingTenths = 0;
     bool m_stopped = false;
     bool m_tooManySteps = false;
