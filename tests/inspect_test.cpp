@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <tuple>
 
 #include "convert/file_io.h"
 #include "convert/session.h"
@@ -65,7 +66,8 @@ std::vector<std::uint8_t> randomRecords(bool target) {
 
 // Steps and no steps, a flag byte of all ones; a text that CSV must quote and JSON escape, in a
 // file whose name CSV must quote; odd floats; a session of over an hour, its name beyond ASCII;
-// random records. The kind changes from file to file, and two of a kind follow each other.
+// random records. The kind changes from file to file, and two of a kind follow each other; CSV,
+// one table, takes the files of each kind in a run of their own and refuses a mix.
 // Regenerate only for a deliberate change of output: Z2O_WRITE_GOLDEN=1 rewrites the files.
 TEST(Inspect, EachFormatIsTheCheckedOne) {
     TempDir dir;
@@ -84,14 +86,29 @@ TEST(Inspect, EachFormatIsTheCheckedOne) {
     writeBytes(dir / "L\xC3\xA4nger.OSw", convertSession(longSession, {}, [](int) {}).target);
     writeBytes(dir / "R.ZS2", randomRecords(false));
     writeBytes(dir / "R.OSw", randomRecords(true));
+    using Files = std::vector<std::string>;
+    const Files sources = {"S.zs2", "R.ZS2"}, targets = {"T,1.OSW", "L\xC3\xA4nger.OSw", "R.OSw"};
+    const Files all = {"S.zs2", "T,1.OSW", "L\xC3\xA4nger.OSw", "R.ZS2", "R.OSw"};
     for (const std::string format : {"table", "csv", "json"}) {
-        const ProgramRun run = inspect(
-            dir, {"--format=" + format, "S.zs2", "T,1.OSW", "L\xC3\xA4nger.OSw", "R.ZS2", "R.OSw"});
-        EXPECT_EQ(run.status, 0) << run.err;
+        std::string out;
+        const std::vector<Files> runs =
+            format == "csv" ? std::vector<Files>{sources, targets} : std::vector<Files>{all};
+        for (const Files& files : runs) {
+            Files args = {"--format=" + format};
+            args.insert(args.end(), files.begin(), files.end());
+            const ProgramRun run = inspect(dir, args);
+            EXPECT_EQ(run.status, 0) << run.err;
+            out += run.out;
+        }
         const std::string golden = Z2O_GOLDEN_DIR "/inspect." + format;
-        if (std::getenv("Z2O_WRITE_GOLDEN")) writeText(golden, run.out);
-        EXPECT_EQ(run.out, testing::readText(golden)) << format;
+        if (std::getenv("Z2O_WRITE_GOLDEN")) writeText(golden, out);
+        EXPECT_EQ(out, testing::readText(golden)) << format;
     }
+    const ProgramRun mix = inspect(dir, {"-fcsv", "S.zs2", "Notes.txt", "R.OSw", "T,1.OSW"});
+    EXPECT_EQ(std::tuple(mix.status, mix.out, mix.err),
+              std::tuple(2, "",
+                         "z2o-inspect: csv takes files of one kind; S.zs2 is ZS2 and R.OSw is OSw\n"
+                         "Try 'z2o-inspect --help' for more information.\n"));
 }
 
 TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
