@@ -88,7 +88,7 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
     const Row rows[] = {
         row({"A.ZS2", "B c.ZS2", "S.ZS2"}, 0,
             "A.ZS2 -> A.OSw (4 steps)\nB c.ZS2 -> B c.OSw (2 steps)\nS.ZS2 -> S.OSw (3 steps)\n"),
-        row({"--ramp-time", "0", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (1 steps)\n", "", {0, true}),
+        row({"--ramp-time", "0", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (1 step)\n", "", {0, true}),
         row({"--ramp-time=8", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (3 steps)\n", "", {80, true}),
         row({"--no-soft-ramping", "--ramp-time", "2", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (3 steps)\n", "",
             {20, false}),
@@ -110,7 +110,7 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
         // A session given before an album or a folder lends neither its name.
         row({"A.ZS2", "--album", "Relax.ZA2"}, 1,
             "A.ZS2 -> A.OSw (4 steps)\n@A.ZS2 -> @A.OSw (4 steps)\n"
-            "@Deep/B.ZS2 -> @Deep/B.OSw (1 steps)\nRelax.ZA2: 2 converted, 2 failed\n",
+            "@Deep/B.ZS2 -> @Deep/B.OSw (1 step)\nRelax.ZA2: 2 converted, 2 failed\n",
             notFound),
         row({"--album=Good.ZA2"}, 0,
             "@A.ZS2 -> @A.OSw (4 steps)\nGood.ZA2: 1 converted, 0 failed\n"),
@@ -123,12 +123,12 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
         row({"A.ZS2", "lib"}, 1,
             "A.ZS2 -> A.OSw (4 steps)\n" + walk + c + "lib: 4 converted, 1 failed\n", bad),
         row({"--quiet", "lib"}, 1, "lib: 4 converted, 1 failed\n", bad),
-        row({kGerman + ".ZS2"}, 0, kGerman + ".ZS2 -> " + kGerman + ".OSw (1 steps)\n"),
+        row({kGerman + ".ZS2"}, 0, kGerman + ".ZS2 -> " + kGerman + ".OSw (1 step)\n"),
         // An album as editors on Windows write it: a byte-order mark, an empty line and an empty
         // last line, a line in cp1252 beside one in UTF-8.
         row({"--album", "Mix.ZA2"}, 1,
-            "@" + kRussian + ".ZS2 -> @" + kRussian + ".OSw (1 steps)\n@" + legacy + " -> @" +
-                targetPathFor(legacy) + " (1 steps)\nMix.ZA2: 2 converted, 1 failed\n",
+            "@" + kRussian + ".ZS2 -> @" + kRussian + ".OSw (1 step)\n@" + legacy + " -> @" +
+                targetPathFor(legacy) + " (1 step)\nMix.ZA2: 2 converted, 1 failed\n",
             "z2o-convert: @Gone " + legacy + ": could not be found\n"),
     };
     for (const Row& row : rows) {
@@ -137,7 +137,7 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
         const testing::ProgramRun run = cli(dir, row.args);
         std::string out = row.out;
         for (std::size_t at; (at = out.find('#')) != std::string::npos;)
-            out.replace(at, 1, row.args[0] == "--dry-run" ? "" : " (1 steps)");
+            out.replace(at, 1, row.args[0] == "--dry-run" ? "" : " (1 step)");
         const std::string args = ::testing::PrintToString(row.args);
         EXPECT_EQ(run.status, row.status) << args;
         // The walk names what it finds with the system's own separator.

@@ -115,7 +115,7 @@ TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
     TempDir dir;
     // A duration of all seven characters; the digit after it in memory is not part of it.
     std::vector<std::uint8_t> bytes = samples::buildSession("step duration=0:00300 channel=0x30\n");
-    bytes.resize(kSourceRecordSize + 10);
+    bytes.resize(kSourceRecordSize + 1);
     writeBytes(dir / "P.ZS2", bytes);
     writeBytes(dir / "Notes.txt", bytes);
     writeBytes(dir / "Huge.OSw", {});
@@ -128,8 +128,8 @@ TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
     EXPECT_TRUE(shown.starts_with(R"({"file":"P.ZS2","kind":"ZS2","records":[{"step":true,)"));
     EXPECT_TRUE(shown.ends_with("}],\"steps\":1,\"playingTenths\":3000}\n")) << shown;
     const std::string partial =
-        "z2o-inspect: P.ZS2: not a whole number of 45-byte records: 10 "
-        "bytes after the last whole record\n";
+        "z2o-inspect: P.ZS2: not a whole number of 45-byte records: 1 byte after the last "
+        "whole record\n";
     EXPECT_EQ(run.err, partial + "z2o-inspect: Missing.OSw: File not found\n" +
                            "z2o-inspect: Notes.txt: not a session: the name ends neither in .ZS2 "
                            "nor in .OSw\n" +

@@ -62,7 +62,8 @@ void CliHost::clearProgress() {
 void CliHost::converted(const std::string& source, const std::string& target,
                         const SessionOutcome& outcome) {
     if (outcome.status == SessionOutcome::Status::Converted) {
-        result(source + " -> " + target + " (" + std::to_string(outcome.steps) + " steps)");
+        result(source + " -> " + target + " (" + std::to_string(outcome.steps) +
+               (outcome.steps == 1 ? " step)" : " steps)"));
     }
 }
 

@@ -72,8 +72,9 @@ bool inspect(Printer& printer, const std::string& file) {
         kind == Kind::Source ? z2o::kSourceRecordSize : z2o::kTargetRecordSize;
     if (const std::size_t rest = bytes.size() % recordSize; rest != 0) {
         problem(printer, file,
-                "not a whole number of " + std::to_string(recordSize) + "-byte records: " +
-                    std::to_string(rest) + " bytes after the last whole record");
+                "not a whole number of " + std::to_string(recordSize) +
+                    "-byte records: " + std::to_string(rest) + (rest == 1 ? " byte" : " bytes") +
+                    " after the last whole record");
         return false;
     }
     return true;
