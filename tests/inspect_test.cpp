@@ -86,16 +86,16 @@ TEST(Inspect, EachFormatIsTheCheckedOne) {
     writeBytes(dir / "L\xC3\xA4nger.OSw", convertSession(longSession, {}, [](int) {}).target);
     writeBytes(dir / "R.ZS2", randomRecords(false));
     writeBytes(dir / "R.OSw", randomRecords(true));
-    using Files = std::vector<std::string>;
-    const Files sources = {"S.zs2", "R.ZS2"}, targets = {"T,1.OSW", "L\xC3\xA4nger.OSw", "R.OSw"};
-    const Files all = {"S.zs2", "T,1.OSW", "L\xC3\xA4nger.OSw", "R.ZS2", "R.OSw"};
+    using Args = std::vector<std::string>;
+    const std::string overAnHour = "L\xC3\xA4nger.OSw";
     for (const std::string format : {"table", "csv", "json"}) {
+        const std::vector<Args> runs =
+            format == "csv" ? std::vector<Args>{{"-fcsv", "S.zs2", "R.ZS2"},
+                                                {"-fcsv", "T,1.OSW", overAnHour, "R.OSw"}}
+                            : std::vector<Args>{{"--format=" + format, "S.zs2", "T,1.OSW",
+                                                 overAnHour, "R.ZS2", "R.OSw"}};
         std::string out;
-        const std::vector<Files> runs =
-            format == "csv" ? std::vector<Files>{sources, targets} : std::vector<Files>{all};
-        for (const Files& files : runs) {
-            Files args = {"--format=" + format};
-            args.insert(args.end(), files.begin(), files.end());
+        for (const Args& args : runs) {
             const ProgramRun run = inspect(dir, args);
             EXPECT_EQ(run.status, 0) << run.err;
             out += run.out;
