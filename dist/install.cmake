@@ -39,6 +39,12 @@ foreach(page IN LISTS manuals)
   list(APPEND compressed ${out})
   install(FILES ${out} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
+# Bash completions, which bash-completion loads by the program's name when it is first completed.
+foreach(program IN LISTS programs)
+  install(FILES dist/completion/${program}
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+endforeach()
+
 set(changelog ${PROJECT_BINARY_DIR}/dist/changelog.gz)
 add_custom_command(OUTPUT ${changelog}
   COMMAND ${Z2O_GZIP} -9n -c ${PROJECT_SOURCE_DIR}/dist/changelog > ${changelog}

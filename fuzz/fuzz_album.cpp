@@ -1,10 +1,11 @@
-// Any bytes as an album: lines hold no line ends and lose nothing else, and every line
-// resolves under both path rules without a crash.
+// Any bytes as an album: lines hold no line ends and lose nothing else, every line resolves
+// under both path rules without a crash, and every name read is UTF-8 and not empty.
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
 #include "album/album.h"
+#include "album/album_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
@@ -21,5 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char c : bytes)
         ends += (c == '\r' || c == '\n') ? 1 : 0;
     if (kept + ends != size) std::abort();
+    for (const std::string& name : z2o::albumNames(bytes)) {
+        if (name.empty() || !z2o::isUtf8(name)) std::abort();
+    }
     return 0;
 }

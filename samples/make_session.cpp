@@ -7,9 +7,22 @@
 
 #include "session_builder.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: z2o-make-session DESCRIPTION OUTPUT\n"
+    "Writes to OUTPUT the ZS2 session that the text file DESCRIPTION describes.\n"
+    "Exit status: 0 written, 1 unreadable, bad or unwritable, 2 bad usage.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--help") {
+        std::cout << kUsage;
+        return 0;
+    }
     if (argc != 3) {
-        std::cerr << "usage: z2o-make-session DESCRIPTION OUTPUT\n";
+        std::cerr << kUsage;
         return 2;
     }
     std::ifstream in(argv[1], std::ios::binary);

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "album/album.h"
+#include "album/album_text.h"
 #include "album/folder.h"
 #include "convert/driver.h"
 #include "convert/file_io.h"
@@ -117,10 +118,9 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
         // Cancel to data that is not whole records stops after that session.
         {"Short.ZS2\nA.ZS2\nShort.ZS2\nDeep\\B.ZS2\n", "OC", 0, 4, "A.OSw", "@Deep/B.ZS2",
          "Data in ..., Data in ..."},
-        // A folder, a blank line (the album's folder) and a drive: each reported once.
-        {"Folder.ZS2\n\nC:\\Sessions\\A.ZS2\nA.ZS2", "", 0, 5, "A.OSw", "",
-         "Path/File access error, Path/File access error, "
-         "Path not found: The session C:\\Sessions\\A.ZS2"},
+        // A folder and a drive, each reported once; the empty line between them names nothing.
+        {"Folder.ZS2\n\nC:\\Sessions\\A.ZS2\nA.ZS2", "", 0, 4, "A.OSw", "",
+         "Path/File access error, Path not found: The session C:\\Sessions\\A.ZS2"},
         // The dialog, the first entry, then the user asks to stop: the entry the stop came before
         // is not reached either, and nothing more is asked.
         {"A.ZS2\nDeep\\B.ZS2\nA.ZS2\n", "", 3, 3, "A.OSw", "@Deep/B.ZS2, @A.ZS2", ""},
@@ -138,7 +138,7 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
         // Each entry is named as it is taken up, before anything is shown about it, and told done.
         for (std::size_t i = 0; i < outcome.entries.size(); ++i)
             EXPECT_EQ(album.host.progress.at(i), std::to_string(i + 1) + "/" +
-                                                     std::to_string(splitAlbumLines(lines).size()) +
+                                                     std::to_string(albumNames(lines).size()) +
                                                      " " + album.host.outcomes.at(i).sourcePath);
         EXPECT_EQ(joined(album.converted(outcome)), row.converted) << row.lines;
         // A missing entry's outcome holds the answer to its question, as a conversion's does.

@@ -10,3 +10,10 @@ foreach(description IN LISTS descriptions)
     message(SEND_ERROR "${session} is stale: rebuild it with z2o-make-session")
   endif()
 endforeach()
+
+# --help is an answer on standard output; anything else but two files is bad usage.
+execute_process(COMMAND "${MAKE_SESSION}" --help RESULT_VARIABLE help OUTPUT_VARIABLE usage)
+execute_process(COMMAND "${MAKE_SESSION}" RESULT_VARIABLE bare OUTPUT_QUIET ERROR_QUIET)
+if(NOT help EQUAL 0 OR NOT usage MATCHES "^usage: z2o-make-session " OR NOT bare EQUAL 2)
+  message(SEND_ERROR "z2o-make-session --help gave ${help}, no arguments gave ${bare}")
+endif()

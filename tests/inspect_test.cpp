@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <random>
+#include <tuple>
 
 #include "convert/file_io.h"
 #include "convert/session.h"
@@ -65,7 +66,8 @@ std::vector<std::uint8_t> randomRecords(bool target) {
 
 // Steps and no steps, a flag byte of all ones; a text that CSV must quote and JSON escape, in a
 // file whose name CSV must quote; odd floats; a session of over an hour, its name beyond ASCII;
-// random records. The kind changes from file to file, and two of a kind follow each other.
+// random records. The kind changes from file to file, and two of a kind follow each other; CSV,
+// one table, takes the files of each kind in a run of their own and refuses a mix.
 // Regenerate only for a deliberate change of output: Z2O_WRITE_GOLDEN=1 rewrites the files.
 TEST(Inspect, EachFormatIsTheCheckedOne) {
     TempDir dir;
@@ -84,21 +86,36 @@ TEST(Inspect, EachFormatIsTheCheckedOne) {
     writeBytes(dir / "L\xC3\xA4nger.OSw", convertSession(longSession, {}, [](int) {}).target);
     writeBytes(dir / "R.ZS2", randomRecords(false));
     writeBytes(dir / "R.OSw", randomRecords(true));
+    using Args = std::vector<std::string>;
+    const std::string overAnHour = "L\xC3\xA4nger.OSw";
     for (const std::string format : {"table", "csv", "json"}) {
-        const ProgramRun run = inspect(
-            dir, {"--format=" + format, "S.zs2", "T,1.OSW", "L\xC3\xA4nger.OSw", "R.ZS2", "R.OSw"});
-        EXPECT_EQ(run.status, 0) << run.err;
+        const std::vector<Args> runs =
+            format == "csv" ? std::vector<Args>{{"-fcsv", "S.zs2", "R.ZS2"},
+                                                {"-fcsv", "T,1.OSW", overAnHour, "R.OSw"}}
+                            : std::vector<Args>{{"--format=" + format, "S.zs2", "T,1.OSW",
+                                                 overAnHour, "R.ZS2", "R.OSw"}};
+        std::string out;
+        for (const Args& args : runs) {
+            const ProgramRun run = inspect(dir, args);
+            EXPECT_EQ(run.status, 0) << run.err;
+            out += run.out;
+        }
         const std::string golden = Z2O_GOLDEN_DIR "/inspect." + format;
-        if (std::getenv("Z2O_WRITE_GOLDEN")) writeText(golden, run.out);
-        EXPECT_EQ(run.out, testing::readText(golden)) << format;
+        if (std::getenv("Z2O_WRITE_GOLDEN")) writeText(golden, out);
+        EXPECT_EQ(out, testing::readText(golden)) << format;
     }
+    const ProgramRun mix = inspect(dir, {"-fcsv", "S.zs2", "Notes.txt", "R.OSw", "T,1.OSW"});
+    EXPECT_EQ(std::tuple(mix.status, mix.out, mix.err),
+              std::tuple(2, "",
+                         "z2o-inspect: csv takes files of one kind; S.zs2 is ZS2 and R.OSw is OSw\n"
+                         "Try 'z2o-inspect --help' for more information.\n"));
 }
 
 TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
     TempDir dir;
     // A duration of all seven characters; the digit after it in memory is not part of it.
     std::vector<std::uint8_t> bytes = samples::buildSession("step duration=0:00300 channel=0x30\n");
-    bytes.resize(kSourceRecordSize + 10);
+    bytes.resize(kSourceRecordSize + 1);
     writeBytes(dir / "P.ZS2", bytes);
     writeBytes(dir / "Notes.txt", bytes);
     writeBytes(dir / "Huge.OSw", {});
@@ -111,8 +128,8 @@ TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
     EXPECT_TRUE(shown.starts_with(R"({"file":"P.ZS2","kind":"ZS2","records":[{"step":true,)"));
     EXPECT_TRUE(shown.ends_with("}],\"steps\":1,\"playingTenths\":3000}\n")) << shown;
     const std::string partial =
-        "z2o-inspect: P.ZS2: not a whole number of 45-byte records: 10 "
-        "bytes after the last whole record\n";
+        "z2o-inspect: P.ZS2: not a whole number of 45-byte records: 1 byte after the last "
+        "whole record\n";
     EXPECT_EQ(run.err, partial + "z2o-inspect: Missing.OSw: File not found\n" +
                            "z2o-inspect: Notes.txt: not a session: the name ends neither in .ZS2 "
                            "nor in .OSw\n" +

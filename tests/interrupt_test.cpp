@@ -193,7 +193,7 @@ TEST(Disks, FullAndReadOnly) {
     EXPECT_EQ(run.out, dir.expand("z2o-convert: d/Big.ZS2: Disk full @d/Big.OSw\n1\n"
                                   "z2o-convert: d/Small.ZS2: Permission denied @d/Small.OSw\n"
                                   "z2o-convert: d/New.ZS2: Permission denied @d/New.OSw\n1\n"
-                                  "Small.ZS2 -> Small.OSw (1 steps)\n"
+                                  "Small.ZS2 -> Small.OSw (1 step)\n"
                                   "z2o-convert: d/New.ZS2: Permission denied @d/New.OSw\n1\n"
                                   "Big.OSw\nBig.ZS2\nNew.ZS2\nSmall.OSw\nSmall.ZS2\n"));
     EXPECT_EQ(readBytes(dir / "Small.OSw"),
@@ -252,8 +252,8 @@ TEST(Progress, OneLineOnATerminalClearedBeforeMessages) {
     EXPECT_EQ(shown({"--quiet", "A.ZS2", "Gone.ZS2"}), missing + "\r\n");
     // Cleared before each result line too when that goes to the terminal.
     EXPECT_EQ(shown({"A.ZS2", "A.ZS2"}, Terminal::ForBoth),
-              "\rConverting 1 of 2: A.ZS2\x1b[K\r\x1b[KA.ZS2 -> A.OSw (1 steps)\r\n"
-              "\rConverting 2 of 2: A.ZS2\x1b[K\r\x1b[KA.ZS2 -> A.OSw (1 steps)\r\n");
+              "\rConverting 1 of 2: A.ZS2\x1b[K\r\x1b[KA.ZS2 -> A.OSw (1 step)\r\n"
+              "\rConverting 2 of 2: A.ZS2\x1b[K\r\x1b[KA.ZS2 -> A.OSw (1 step)\r\n");
 }
 
 }  // namespace

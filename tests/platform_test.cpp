@@ -1,5 +1,5 @@
-// What differs between systems: exclusive creation, a NUL in a name, sizes past 4 GiB, album lines
-// in a legacy code page, the program's folder. Names beyond ASCII are rows of the command-line
+// What differs between systems: exclusive creation, a NUL in a name, sizes past 4 GiB, names in
+// a legacy code page, the program's folder. Names beyond ASCII are rows of the command-line
 // runs; a target held open is a row of the failures.
 #include <gtest/gtest.h>
 
@@ -35,8 +35,8 @@ TEST(Files, CreationIsExclusiveNamesWholeAndSizes64Bit) {
     ASSERT_FALSE(source.open(night));
     EXPECT_EQ(source.size(), huge);
 
-    // An album line in a legacy code page ("für" in cp1252) is read in the ANSI code page on
-    // Windows; elsewhere its bytes are the name.
+    // A name in a legacy code page ("für" in cp1252) is read in the ANSI code page on Windows;
+    // elsewhere its bytes are the name.
 #ifdef _WIN32
     EXPECT_EQ(nameAsUtf8("f\xFCr"), "f\xC3\xBCr");
 #else

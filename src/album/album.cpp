@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "album/album_text.h"
 #include "convert/driver.h"
 #include "convert/file_io.h"
 #include "convert/pick_file.h"
@@ -76,9 +77,9 @@ std::optional<RunError> readAlbumEntries(const std::string& albumPath,
     const std::size_t lastSeparator = albumPath.find_last_of(kFolderSeparators);
     const std::string albumFolder =
         lastSeparator == std::string::npos ? std::string() : albumPath.substr(0, lastSeparator + 1);
-    for (const std::string& line : splitAlbumLines(
-             std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
-        entries.push_back(resolveAlbumEntry(albumFolder, nameAsUtf8(line)));
+    for (const std::string& name :
+         albumNames(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()))) {
+        entries.push_back(resolveAlbumEntry(albumFolder, name));
     }
     return std::nullopt;
 }

@@ -14,7 +14,7 @@
 namespace z2o {
 
 // Lines of an album's bytes: CR LF, a lone CR or a lone LF ends a line, a last line without an
-// end counts, nothing is trimmed and blank lines are entries too.
+// end counts, nothing is trimmed and empty lines are kept (albumNames passes them over).
 std::vector<std::string> splitAlbumLines(std::string_view bytes);
 
 struct ResolvedEntry {

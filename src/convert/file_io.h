@@ -20,8 +20,8 @@ namespace z2o {
 std::filesystem::path toPath(const std::string& utf8);
 std::string fromPath(const std::filesystem::path& path);
 
-// A name from a file of ours (an album line) as UTF-8. Albums written on Windows in a legacy code
-// page are read in the system's ANSI code page there; elsewhere the bytes are the name as they are.
+// A name in the system's own legacy code page as UTF-8: on Windows, bytes that are not UTF-8 are
+// read in the ANSI code page; elsewhere names are bytes, and the bytes are the name as they are.
 std::string nameAsUtf8(std::string_view bytes);
 
 // The platform's file operations, with UTF-8 paths. Each failure leaves its cause in errno.

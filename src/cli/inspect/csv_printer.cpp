@@ -28,7 +28,7 @@ void appendCell(std::string& out, const Cell& cell) {
 
 class CsvPrinter : public Printer {
     void write(const std::string& file, Contents& contents) override {
-        // One header for each run of files of the same kind.
+        // The header, before the first record.
         if (m_kind != contents.kind) {
             m_out += "file,record";
             for (const Field& field : fieldsOf(contents.kind)) {

@@ -23,14 +23,14 @@ constexpr const char* kUsage =
     "                       table  aligned columns and a closing line with the steps and\n"
     "                              playing time (the default)\n"
     "                       csv    a header line, then one line per record; arrays over\n"
-    "                              numbered columns\n"
+    "                              numbered columns; files of one kind only\n"
     "                       json   one object per file and line: file, kind, records, steps,\n"
     "                              playingTenths\n"
     "  -h, --help           show this help and exit\n"
     "  -V, --version        show the version and exit\n"
     "\n"
     "Problems go to standard error. Exit status: 0 all files shown, 1 a file could not be read,\n"
-    "is not a session or is not a whole number of records, 2 bad usage.\n";
+    "is not a session or is not a whole number of records, 2 bad usage or csv given both kinds.\n";
 
 // Anything larger holds far more records than either format can number; not loaded whole.
 constexpr std::uint64_t kMaxInspectBytes = 64ULL << 20;
@@ -72,11 +72,30 @@ bool inspect(Printer& printer, const std::string& file) {
         kind == Kind::Source ? z2o::kSourceRecordSize : z2o::kTargetRecordSize;
     if (const std::size_t rest = bytes.size() % recordSize; rest != 0) {
         problem(printer, file,
-                "not a whole number of " + std::to_string(recordSize) + "-byte records: " +
-                    std::to_string(rest) + " bytes after the last whole record");
+                "not a whole number of " + std::to_string(recordSize) +
+                    "-byte records: " + std::to_string(rest) + (rest == 1 ? " byte" : " bytes") +
+                    " after the last whole record");
         return false;
     }
     return true;
+}
+
+// "A is ZS2 and B is OSw" for the first two files of different kinds; empty when there are none.
+// One CSV stream holds one table, and the two kinds have different columns.
+std::string mixOfKinds(const std::vector<std::string>& files) {
+    const std::string* first = nullptr;
+    for (const std::string& file : files) {
+        const z2o::FileKind kind = z2o::fileKindOf(file);
+        if (kind != z2o::FileKind::Session && kind != z2o::FileKind::Target) continue;
+        if (!first) {
+            first = &file;
+        } else if (kind != z2o::fileKindOf(*first)) {
+            const bool session = kind == z2o::FileKind::Session;
+            return *first + " is " + (session ? "OSw" : "ZS2") + " and " + file + " is " +
+                   (session ? "ZS2" : "OSw");
+        }
+    }
+    return {};
 }
 
 }  // namespace
@@ -102,6 +121,11 @@ int main(int argc, char** argv) {
     if (!args.error.empty()) return usageError(args.error);
     if (args.printed) return 0;
     if (files.empty()) return usageError("no file given");
+    if (makePrinter == csvPrinter) {
+        if (const std::string mix = mixOfKinds(files); !mix.empty()) {
+            return usageError("csv takes files of one kind; " + mix);
+        }
+    }
 
     const std::unique_ptr<Printer> printer = makePrinter();
     bool failed = false;

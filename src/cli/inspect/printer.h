@@ -41,7 +41,7 @@ class Printer {
 
 // Aligned columns under a title, and a closing line with the steps and playing time.
 std::unique_ptr<Printer> tablePrinter();
-// A header line for each run of files of one kind, then one line per record.
+// A header line, then one line per record; the files are all of one kind.
 std::unique_ptr<Printer> csvPrinter();
 // One object per file and line.
 std::unique_ptr<Printer> jsonPrinter();

@@ -63,7 +63,7 @@ class TablePrinter : public Printer {
                            });
         }
         m_out += file + " (" + kindName(contents.kind) + ", " + std::to_string(contents.count) +
-                 " records)\n";
+                 (contents.count == 1 ? " record)\n" : " records)\n");
         for (const auto& row : rows) {
             for (std::size_t c = 0; c < row.size(); ++c) {
                 if (c > 0) m_out += "  ";
@@ -76,7 +76,8 @@ class TablePrinter : public Printer {
             m_out += '\n';
             flushWhenLarge();
         }
-        m_out += std::to_string(contents.steps) + " steps, playing time " +
+        m_out += std::to_string(contents.steps) +
+                 (contents.steps == 1 ? " step, playing time " : " steps, playing time ") +
                  clockText(contents.playingTenths, true, Hours::Always) + "\n";
     }
 };

@@ -1,0 +1,54 @@
+// Albums as editors on Windows write them: a byte-order mark, a legacy code page, empty lines;
+// and what must not change with them.
+#include <gtest/gtest.h>
+
+#include "album/album.h"
+#include "test_support.h"
+
+namespace z2o {
+namespace {
+
+TEST(AlbumText, NamesAsWindowsEditorsWriteThem) {
+    using Names = std::vector<std::string>;
+    const std::pair<std::string, Names> rows[] = {
+        {"\xEF\xBB\xBFSun.ZS2\r\nMoon.ZS2", {"Sun.ZS2", "Moon.ZS2"}},
+        {"\xEF\xBB\xBF", {}},
+        // A mark anywhere else is part of a name; a mark cut short is no mark, nor UTF-8.
+        {"Sun.ZS2\r\n\xEF\xBB\xBFMoon.ZS2", {"Sun.ZS2", "\xEF\xBB\xBFMoon.ZS2"}},
+        {"\xEF\xBBSun.ZS2", {"\xC3\xAF\xC2\xBBSun.ZS2"}},
+        // Windows-1252, the undefined bytes as Windows reads them; each line decides for itself.
+        {"Caf\xE9.ZS2", {"Caf\xC3\xA9.ZS2"}},
+        {"\x80\x81\x8D\x8F\x90\x9D\x9F\xA0\xFF",
+         {"\xE2\x82\xAC\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D\xC5\xB8\xC2\xA0\xC3\xBF"}},
+        {"Caf\xC3\xA9\r\nCaf\xE9\r\n\xF0\x9F\x8E\xB5",
+         {"Caf\xC3\xA9", "Caf\xC3\xA9", "\xF0\x9F\x8E\xB5"}},
+        // Not UTF-8: cut short, overlong, a surrogate, past U+10FFFF.
+        {"A\xC3\r\n\xC0\xAF\r\n\xED\xA0\x80\r\n\xF4\x90\x80\x80",
+         {"A\xC3\x83", "\xC3\x80\xC2\xAF", "\xC3\xAD\xC2\xA0\xE2\x82\xAC",
+          "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"}},
+        {"\r\n\r\nA.ZS2\r\n\r\n", {"A.ZS2"}},
+        {"\r\n", {}},
+        {"A\n\rB\r\n", {"A", "B"}},
+        // Unchanged: blanks are kept and a line of them is an entry; a lone CR ends a line; each
+        // line resolves by the system's rule.
+        {" A.ZS2 \r\n \r\n", {" A.ZS2 ", " "}},
+        {"Deep\\B.ZS2\rC:\\S\\A.ZS2\r/srv/A.ZS2", {"Deep\\B.ZS2", "C:\\S\\A.ZS2", "/srv/A.ZS2"}},
+    };
+    TempDir dir;
+    const std::string album = dir / "A.ZA2";
+    const std::string folder = album.substr(0, album.size() - 5);
+    for (const auto& [bytes, names] : rows) {
+        writeText(album, bytes);
+        std::vector<ResolvedEntry> entries;
+        ASSERT_FALSE(readAlbumEntries(album, entries));
+        Names got, want;
+        for (const ResolvedEntry& entry : entries)
+            got.push_back(entry.path);
+        for (const std::string& name : names)
+            want.push_back(resolveAlbumEntry(folder, name).path);
+        EXPECT_EQ(got, want) << ::testing::PrintToString(bytes);
+    }
+}
+
+}  // namespace
+}  // namespace z2o
