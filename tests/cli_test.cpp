@@ -61,83 +61,135 @@ void writeLibrary(const TempDir& dir) {
 }
 
 // What scripts see of each run: the exit status, a line on standard output for each session (its
-// target written, with the settings given, or only named with --dry-run), the problems on
-// standard error.
+// target written with the settings given, left alone as up to date, or with --dry-run only
+// named), the counts after each album and folder and of a run of several, the problems on
+// standard error. A dry run of the same library exits as the real run does and names the same
+// targets.
 TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
     struct Row {
         std::vector<std::string> args;
-        int status;
-        std::string out, err;
-        RampSettings ramp;
+        int status = 0;
+        std::string out = {}, err = {};
+        RampSettings ramp = {};
+        std::vector<std::string> before = {};  // a run before it, whose targets are there
     };
-    const auto row = [](std::vector<std::string> args, int status, std::string out,
-                        std::string err = {}, RampSettings ramp = {}) {
-        return Row{std::move(args), status, std::move(out), std::move(err), ramp};
-    };
+    const std::string counts = " converted, 0 up to date, ";
     const std::string notFound =
         "z2o-convert: @Gone.ZS2: could not be found\n"
         "z2o-convert: @None/C.ZS2: could not be found\n";
     const std::string walk =
         "lib/B.ZS2 -> lib/B.OSw#\nlib/a.zs2 -> lib/a.OSw#\nlib/link.ZS2 -> lib/link.OSw#\n";
     const std::string c = "lib/sub/c.Zs2 -> lib/sub/c.OSw#\n";
-    const std::string data = ": Data in ... @";
     const std::string incompatible = " isn't compatible with current spec.s. 'Open File' aborted\n";
     const std::string bad =
         "z2o-convert: lib/sub/bad.ZS2: Data in ... lib/sub/bad.ZS2" + incompatible;
     const std::string legacy = kLegacyName + ".ZS2";
     const Row rows[] = {
-        row({"A.ZS2", "B c.ZS2", "S.ZS2"}, 0,
-            "A.ZS2 -> A.OSw (4 steps)\nB c.ZS2 -> B c.OSw (2 steps)\nS.ZS2 -> S.OSw (3 steps)\n"),
-        row({"--ramp-time", "0", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (1 step)\n", "", {0, true}),
-        row({"--ramp-time=8", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (3 steps)\n", "", {80, true}),
-        row({"--no-soft-ramping", "--ramp-time", "2", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (3 steps)\n", "",
-            {20, false}),
+        {{"A.ZS2", "B c.ZS2", "S.ZS2"},
+         0,
+         "A.ZS2 -> A.OSw (4 steps)\nB c.ZS2 -> B c.OSw (2 steps)\nS.ZS2 -> S.OSw (3 steps)\n"
+         "total: 3" +
+             counts + "0 failed, 0 not found\n"},
+        {{"A.ZS2", "S.ZS2"},
+         0,
+         "A.ZS2 -> A.OSw (up to date, 4 steps)\nS.ZS2 -> S.OSw (up to date, 3 steps)\n"
+         "total: 0 converted, 2 up to date, 0 failed, 0 not found\n",
+         "",
+         {},
+         {"A.ZS2", "S.ZS2"}},
+        {{"--ramp-time", "0", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (1 step)\n", "", {0, true}},
+        {{"--ramp-time=8", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (3 steps)\n", "", {80, true}},
+        // Other settings make other bytes: not up to date.
+        {{"--no-soft-ramping", "-r", "2", "S.ZS2"},
+         0,
+         "S.ZS2 -> S.OSw (3 steps)\n",
+         "",
+         {20, false},
+         {"S.ZS2"}},
         // Each distinct error of a session's steps once, with how often it came, and not again
         // after the next session; they alone make the exit status 1.
-        row({"Odd.ZS2", "A.ZS2"}, 1, "Odd.ZS2 -> Odd.OSw (4 steps)\nA.ZS2 -> A.OSw (4 steps)\n",
-            "z2o-convert: Odd.ZS2: Invalid procedure call or argument (2 times)\n"
-            "z2o-convert: Odd.ZS2: Overflow\n"),
-        row({"Missing.ZS2", "Short.ZS2", "A.ZS2"}, 1, "A.ZS2 -> A.OSw (4 steps)\n",
-            "z2o-convert: Missing.ZS2: File not found @Missing.ZS2\nz2o-convert: Short.ZS2" + data +
-                "Short.ZS2" + incompatible),
-        row({"--dry-run", "A.ZS2", "Missing.ZS2"}, 1, "A.ZS2 -> A.OSw\n",
-            "z2o-convert: Missing.ZS2: File not found @Missing.ZS2\n"),
+        {{"Odd.ZS2", "A.ZS2"},
+         1,
+         "Odd.ZS2 -> Odd.OSw (4 steps)\nA.ZS2 -> A.OSw (4 steps)\ntotal: 2" + counts +
+             "0 failed, 0 not found\n",
+         "z2o-convert: Odd.ZS2: Invalid procedure call or argument (2 times)\n"
+         "z2o-convert: Odd.ZS2: Overflow\n"},
+        {{"Missing.ZS2", "Short.ZS2", "A.ZS2"},
+         1,
+         "A.ZS2 -> A.OSw (4 steps)\ntotal: 1" + counts + "2 failed, 0 not found\n",
+         "z2o-convert: Missing.ZS2: File not found Missing.ZS2\nz2o-convert: Short.ZS2: Data in "
+         "... Short.ZS2" +
+             incompatible},
+        {{"--dry-run", "A.ZS2", "Missing.ZS2"},
+         1,
+         "A.ZS2 -> A.OSw (new, 4 steps)\ntotal: 1 to convert, 0 up to date, 1 would fail, 0 not "
+         "found\n",
+         "z2o-convert: Missing.ZS2: File not found Missing.ZS2\n"},
+        {{"-n", "A.ZS2", "S.ZS2"},
+         0,
+         "A.ZS2 -> A.OSw (new, 4 steps)\nS.ZS2 -> S.OSw (replaced, 3 steps)\ntotal: 2 to "
+         "convert, 0 up to date, 0 would fail, 0 not found\n",
+         "",
+         {},
+         {"-r0", "S.ZS2"}},
         // An empty argument, and anything after "--", names a file.
-        row({"", "--", "-x.ZS2"}, 1, "",
-            "z2o-convert: : File not found\nz2o-convert: -x.ZS2: File not found @-x.ZS2\n"),
-        row({"--dry-run", "A.ZS2", "--album", "Relax.ZA2"}, 1,
-            "A.ZS2 -> A.OSw\n@A.ZS2 -> @A.OSw\n@Deep/B.ZS2 -> @Deep/B.OSw\n", notFound),
+        {{"", "--", "-x.ZS2"},
+         1,
+         "total: 0" + counts + "2 failed, 0 not found\n",
+         "z2o-convert: : File not found\nz2o-convert: -x.ZS2: File not found -x.ZS2\n"},
         // A session given before an album or a folder lends neither its name.
-        row({"A.ZS2", "--album", "Relax.ZA2"}, 1,
-            "A.ZS2 -> A.OSw (4 steps)\n@A.ZS2 -> @A.OSw (4 steps)\n"
-            "@Deep/B.ZS2 -> @Deep/B.OSw (1 step)\nRelax.ZA2: 2 converted, 2 failed\n",
-            notFound),
-        row({"--album=Good.ZA2"}, 0,
-            "@A.ZS2 -> @A.OSw (4 steps)\nGood.ZA2: 1 converted, 0 failed\n"),
-        row({"--album", "Nowhere.ZA2"}, 1, "Nowhere.ZA2: 0 converted, 0 failed\n",
-            "z2o-convert: @Nowhere.ZA2: File not found @Nowhere.ZA2\n"),
-        row({"--dry-run", "--album", "Nowhere.ZA2"}, 1, "",
-            "z2o-convert: @Nowhere.ZA2: File not found @Nowhere.ZA2\n"),
-        // Folders are walked in byte order of their paths.
-        row({"--dry-run", "lib"}, 0, walk + "lib/sub/bad.ZS2 -> lib/sub/bad.OSw\n" + c),
-        row({"A.ZS2", "lib"}, 1,
-            "A.ZS2 -> A.OSw (4 steps)\n" + walk + c + "lib: 4 converted, 1 failed\n", bad),
-        row({"--quiet", "lib"}, 1, "lib: 4 converted, 1 failed\n", bad),
-        row({kGerman + ".ZS2"}, 0, kGerman + ".ZS2 -> " + kGerman + ".OSw (1 step)\n"),
+        {{"A.ZS2", "--album", "Relax.ZA2"},
+         1,
+         "A.ZS2 -> A.OSw (4 steps)\n@A.ZS2 -> @A.OSw (up to date, 4 steps)\n"
+         "@Deep/B.ZS2 -> @Deep/B.OSw (1 step)\nRelax.ZA2: 1 converted, 1 up to date, 0 failed, 2 "
+         "not found\ntotal: 2 converted, 1 up to date, 0 failed, 2 not found\n",
+         notFound},
+        {{"--album=Good.ZA2"},
+         0,
+         "@A.ZS2 -> @A.OSw (4 steps)\nGood.ZA2: 1" + counts + "0 failed, 0 not found\n"},
+        {{"--album", "Nowhere.ZA2"},
+         1,
+         "Nowhere.ZA2: 0" + counts + "0 failed, 0 not found\n",
+         "z2o-convert: @Nowhere.ZA2: File not found @Nowhere.ZA2\n"},
+        // Folders are walked in byte order of their paths; one without a session says so.
+        {{"A.ZS2", "lib"},
+         1,
+         "A.ZS2 -> A.OSw (4 steps)\n" + walk + c + "lib: 4" + counts +
+             "1 failed, 0 not found\ntotal: 5" + counts + "1 failed, 0 not found\n",
+         bad},
+        {{"--quiet", "lib"}, 1, "lib: 4" + counts + "1 failed, 0 not found\n", bad},
+        {{"lib/e.ZS2"},
+         1,
+         "lib/e.ZS2: 0" + counts + "0 failed, 0 not found\n",
+         "z2o-convert: lib/e.ZS2: no session (.ZS2) below it\n"},
+        {{kGerman + ".ZS2"}, 0, kGerman + ".ZS2 -> " + kGerman + ".OSw (1 step)\n"},
         // An album as editors on Windows write it: a byte-order mark, an empty line and an empty
         // last line, a line in cp1252 beside one in UTF-8.
-        row({"--album", "Mix.ZA2"}, 1,
-            "@" + kRussian + ".ZS2 -> @" + kRussian + ".OSw (1 step)\n@" + legacy + " -> @" +
-                targetPathFor(legacy) + " (1 step)\nMix.ZA2: 2 converted, 1 failed\n",
-            "z2o-convert: @Gone " + legacy + ": could not be found\n"),
+        {{"--album", "Mix.ZA2"},
+         1,
+         "@" + kRussian + ".ZS2 -> @" + kRussian + ".OSw (1 step)\n@" + legacy + " -> @" +
+             targetPathFor(legacy) + " (1 step)\nMix.ZA2: 2" + counts + "0 failed, 1 not found\n",
+         "z2o-convert: @Gone " + legacy + ": could not be found\n"},
+    };
+    // The sources and targets that a run's lines name.
+    const auto named = [](const std::string& out) {
+        std::vector<std::string> names;
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.find(" -> ") != std::string::npos)
+                names.push_back(line.substr(0, line.find(" (")));
+        }
+        return names;
     };
     for (const Row& row : rows) {
         TempDir dir;
         writeLibrary(dir);
+        if (!row.before.empty()) cli(dir, row.before);
+        const bool dry = row.args[0] == "--dry-run" || row.args[0] == "-n";
         const testing::ProgramRun run = cli(dir, row.args);
         std::string out = row.out;
         for (std::size_t at; (at = out.find('#')) != std::string::npos;)
-            out.replace(at, 1, row.args[0] == "--dry-run" ? "" : " (1 step)");
+            out.replace(at, 1, dry ? " (new, 1 step)" : " (1 step)");
         const std::string args = ::testing::PrintToString(row.args);
         EXPECT_EQ(run.status, row.status) << args;
         // The walk names what it finds with the system's own separator.
@@ -146,22 +198,32 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
         };
         EXPECT_EQ(run.out, native(out)) << args;
         EXPECT_EQ(run.err, native(row.err)) << args;
-        // Each target named is written from its source with the settings given, or not at all.
-        std::istringstream lines(run.out);
-        for (std::string line; std::getline(lines, line);) {
+        // Each target named is written from its source with the settings given, or, in a dry run,
+        // not at all.
+        for (const std::string& line : named(run.out)) {
             const std::size_t arrow = line.find(" -> ");
-            if (arrow == std::string::npos) continue;
-            const std::size_t steps = line.find(" (", arrow);
-            const std::string target = dir / line.substr(arrow + 4, steps - arrow - 4);
-            if (steps == std::string::npos) {
+            const std::string target = dir / line.substr(arrow + 4);
+            if (dry && row.before.empty()) {
                 EXPECT_FALSE(std::filesystem::exists(toPath(target))) << target;
-            } else {
+            } else if (!dry) {
                 EXPECT_EQ(readBytes(target), convertSession(readBytes(dir / line.substr(0, arrow)),
                                                             row.ramp, [](int) {})
                                                  .target)
                     << target;
             }
         }
+        if (dry || !row.before.empty()) continue;
+        TempDir fresh;
+        writeLibrary(fresh);
+        std::vector<std::string> dryArgs = {"-n"};
+        dryArgs.insert(dryArgs.end(), row.args.begin(), row.args.end());
+        const testing::ProgramRun check = cli(fresh, dryArgs);
+        std::string real = run.out;
+        const std::string from = fromPath(dir.path()), to = fromPath(fresh.path());
+        for (std::size_t at; (at = real.find(from)) != std::string::npos;)
+            real.replace(at, from.size(), to);
+        EXPECT_EQ(std::tuple(check.status, named(check.out)), std::tuple(run.status, named(real)))
+            << args;
     }
 }
 

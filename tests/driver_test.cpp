@@ -68,8 +68,8 @@ TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
               std::tuple(dir / "Alpha.ZS2", outcome.playingTenths, 0));
     EXPECT_EQ(std::tuple(host.dialogs.size(), host.eventsCalls), std::tuple(1U, 1));
     // Converted again, its target already holds exactly these bytes.
-    EXPECT_EQ(host.done, (std::vector{SessionOutcome::Status::Converted,
-                                      SessionOutcome::Status::UpToDate}));
+    EXPECT_EQ(host.done,
+              (std::vector{SessionOutcome::Status::Converted, SessionOutcome::Status::UpToDate}));
 }
 
 // Both ways of making a target, for names as long as the system allows (255 bytes, beyond ASCII):

@@ -62,7 +62,7 @@ class Failures : public ::testing::Test {
     }
 
     TempDir dir;
-    std::string fault;  // the operation that fails, with `faultError`
+    std::string fault;      // the operation that fails, with `faultError`
     std::string faultOnly;  // on a path that holds this, where not empty
     int faultError = 0;
     bool named = false;  // as where the file system has no unnamed files: a named temporary target

@@ -148,8 +148,15 @@ TEST_F(KilledRuns, SigintAndSigtermAbandonTheFileAndEndTheRunWithItsSummary) {
             kill(pid, signal);
             kill(pid, SIGCONT);
             EXPECT_EQ(waitForProgram(pid), 128 + signal);
-            EXPECT_EQ(testing::readText(logs / "out"), "A.ZA2: 0 converted, 1 failed\n");
-            EXPECT_EQ(testing::readText(logs / "err"), "");
+            // The session abandoned is stopped, the album's other entry and the next album
+            // are not reached, and the run says what stopped it.
+            const std::string counts =
+                "0 converted, 0 up to date, 0 failed, 0 not found, 1 stopped, ";
+            EXPECT_EQ(testing::readText(logs / "out"),
+                      "A.ZA2: " + counts + "1 not reached\ntotal: " + counts + "3 not reached\n");
+            EXPECT_EQ(testing::readText(logs / "err"),
+                      std::string("z2o-convert: stopped by ") +
+                          (signal == SIGINT ? "SIGINT" : "SIGTERM") + "\n");
             EXPECT_EQ(readBytes(dir / "L.OSw"), kOld);
             EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.ZA2", "L.OSw", "L.ZS2"}));
             interrupted = true;
@@ -190,49 +197,70 @@ TEST(Disks, FullAndReadOnly) {
         fromPath(dir.path()));
     EXPECT_EQ(run.status, 0);
     // Results and messages share one file here, each in the order of its job.
-    EXPECT_EQ(run.out, dir.expand("z2o-convert: d/Big.ZS2: Disk full @d/Big.OSw\n1\n"
-                                  "z2o-convert: d/Small.ZS2: Permission denied @d/Small.OSw\n"
-                                  "z2o-convert: d/New.ZS2: Permission denied @d/New.OSw\n1\n"
-                                  "Small.ZS2 -> Small.OSw (1 step)\n"
-                                  "z2o-convert: d/New.ZS2: Permission denied @d/New.OSw\n1\n"
-                                  "Big.OSw\nBig.ZS2\nNew.ZS2\nSmall.OSw\nSmall.ZS2\n"));
+    EXPECT_EQ(run.out,
+              "z2o-convert: d/Big.ZS2: Disk full d/Big.OSw\n1\n"
+              "z2o-convert: d/Small.ZS2: Permission denied d/Small.OSw\n"
+              "z2o-convert: d/New.ZS2: Permission denied d/New.OSw\n"
+              "total: 0 converted, 0 up to date, 2 failed, 0 not found\n1\n"
+              "Small.ZS2 -> Small.OSw (1 step)\n"
+              "z2o-convert: d/New.ZS2: Permission denied d/New.OSw\n"
+              "total: 1 converted, 0 up to date, 1 failed, 0 not found\n1\n"
+              "Big.OSw\nBig.ZS2\nNew.ZS2\nSmall.OSw\nSmall.ZS2\n");
     EXPECT_EQ(readBytes(dir / "Small.OSw"),
               convertSession(readBytes(dir / "Small.ZS2"), {}, [](int) {}).target);
     EXPECT_EQ(dir.names(),
               (std::vector<std::string>{"Big.ZS2", "Old.OSw", "Small.OSw", "Small.ZS2", "d"}));
 }
 
-// A whole library in one run keeps no file open past its conversion, and makes it durable: each
-// target's bytes are synced before it takes its name, each folder once, after its last target.
-// strace shows the calls, as only a power cut could show them missing.
-TEST(Batch, ALongRunKeepsNoFileOpenAndSyncsEachFolderOnce) {
+// A whole library in one run keeps no file open past its commit, and makes it durable in groups:
+// the file system is synced once before any name of its group is given (no file is synced by
+// itself), and each folder once after the last name its group gave it. strace shows the calls,
+// as only a power cut could show them missing.
+TEST(Batch, ALibraryCommitsInGroupsAndSyncsEachFolderAfterItsNames) {
     TempDir dir;
-    std::string calls, expected, folders;  // "s" a target's bytes synced, "n" it named; folders
     for (int i = 0; i < 40; ++i) {
         // Twenty folders, more than the files it may have open at once, in the order of a walk.
         const std::string folder = dir / ("lib/" + std::to_string(10 + i % 20));
         fs::create_directories(toPath(folder));
         writeBytes(folder + "/" + std::to_string(i) + ".ZS2", samples::buildSession("step\n"));
-        expected += "sn";
-        if (i < 20) folders += " " + folder;
     }
     // Not where ptrace is refused, nor under the leak checker, which cannot work traced.
     const bool traces = runProgram("/usr/bin/strace", {Z2O_CONVERT, "-V"}, "/").status == 0;
-    const std::string trace = traces ? "strace -qqy -e trace=fsync,linkat -o trace " : "";
+    const std::string trace = traces ? "strace -qqy -e trace=fsync,syncfs,linkat -o trace " : "";
     const testing::ProgramRun run = runProgram(
         "/bin/sh", {"-c", "ulimit -n 16 && exec " + trace + "\"$0\" --quiet lib", Z2O_CONVERT},
         dir.path());
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "lib: 40 converted, 0 failed\n");
+    EXPECT_EQ(run.out, "lib: 40 converted, 0 up to date, 0 failed, 0 not found\n");
     if (!traces) GTEST_SKIP() << "strace cannot show the syncs here";
     std::istringstream lines(testing::readText(dir / "trace"));
+    std::map<std::string, int> named;  // by folder: names since its last sync
+    int groups = 0, names = 0, folders = 0;
+    bool synced = false;  // the file system, since the last folder sync
     for (std::string line; std::getline(lines, line);) {
-        const std::string at = line.substr(line.find('<') + 1, line.find('>') - line.find('<') - 1);
-        calls += line.starts_with("linkat")         ? "n"
-                 : line.ends_with("(deleted)) = 0") ? "s"
-                                                    : " " + at;
+        if (line.starts_with("syncfs")) {
+            ++groups;
+            synced = true;
+        } else if (line.starts_with("linkat")) {
+            const std::size_t end = line.rfind('"'), start = line.rfind('"', end - 1) + 1;
+            EXPECT_TRUE(synced) << line;
+            ++named[fromPath((dir.path() / line.substr(start, end - start)).parent_path())];
+            ++names;
+        } else {
+            const std::string at =
+                line.substr(line.find('<') + 1, line.find('>') - line.find('<') - 1);
+            EXPECT_GT(named[at], 0) << "a file or a folder synced for nothing: " << line;
+            named[at] = 0;
+            synced = false;
+            ++folders;
+        }
     }
-    EXPECT_EQ(calls, expected + folders);
+    EXPECT_EQ(names, 40);
+    for (const auto& [folder, left] : named)
+        EXPECT_EQ(left, 0) << folder << " has names after its last sync";
+    // A group holds a quarter of the files the process may open.
+    EXPECT_GE(groups, 10);
+    EXPECT_LE(folders, 2 * groups);
 }
 
 // One line rewritten in place, counting the sessions named (not the folders), cleared before a
@@ -245,15 +273,17 @@ TEST(Progress, OneLineOnATerminalClearedBeforeMessages) {
                               Terminal terminal = Terminal::ForErrors) {
         return runProgram(Z2O_CONVERT, args, fromPath(dir.path()), terminal).err;
     };
-    const std::string missing = "z2o-convert: Gone.ZS2: File not found " + (dir / "Gone.ZS2");
+    const std::string missing = "z2o-convert: Gone.ZS2: File not found Gone.ZS2";
     EXPECT_EQ(shown({"Gone.ZS2", "Lib", "A.ZS2"}),
               "\rConverting 1 of 2: Gone.ZS2\x1b[K\r\x1b[K" + missing +
-                  "\r\n\rConverting 2 of 2: A.ZS2\x1b[K\r\x1b[K");
+                  "\r\nz2o-convert: Lib: no session (.ZS2) below it\r\n"
+                  "\rConverting 2 of 2: A.ZS2\x1b[K\r\x1b[K");
     EXPECT_EQ(shown({"--quiet", "A.ZS2", "Gone.ZS2"}), missing + "\r\n");
     // Cleared before each result line too when that goes to the terminal.
     EXPECT_EQ(shown({"A.ZS2", "A.ZS2"}, Terminal::ForBoth),
-              "\rConverting 1 of 2: A.ZS2\x1b[K\r\x1b[KA.ZS2 -> A.OSw (1 step)\r\n"
-              "\rConverting 2 of 2: A.ZS2\x1b[K\r\x1b[KA.ZS2 -> A.OSw (1 step)\r\n");
+              "\rConverting 1 of 2: A.ZS2\x1b[K\r\x1b[KA.ZS2 -> A.OSw (up to date, 1 step)\r\n"
+              "\rConverting 2 of 2: A.ZS2\x1b[K\r\x1b[KA.ZS2 -> A.OSw (up to date, 1 step)\r\n"
+              "total: 0 converted, 2 up to date, 0 failed, 0 not found\r\n");
 }
 
 }  // namespace

@@ -102,7 +102,7 @@ void ScriptedHost::processEvents() {
 
 StopCause ScriptedHost::stopHere() {
     return stopAtEventsCall != 0 && eventsCalls >= stopAtEventsCall ? StopCause::Request
-                                                                     : StopCause::None;
+                                                                    : StopCause::None;
 }
 
 void ScriptedHost::batchProgress(int index, int count, const std::string& path) {

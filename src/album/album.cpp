@@ -5,8 +5,8 @@
 #include "album/album_text.h"
 #include "convert/driver.h"
 #include "convert/file_io.h"
-#include "convert/pick_file.h"
 #include "convert/messages.h"
+#include "convert/pick_file.h"
 
 namespace z2o {
 

@@ -77,9 +77,10 @@ QString statusText(const ConversionRow& row) {
     const QString source = fileName(row.sourcePath);
     switch (row.outcome) {
         case ConversionRow::Outcome::Converted: {
-            QString text = (row.upToDate ? tr("%1: %2 is up to date, %3") : tr("%1 converted to %2: %3"))
-                               .arg(source, fileName(row.targetPath),
-                                    row.steps == 1 ? tr("1 step") : tr("%1 steps").arg(row.steps));
+            QString text =
+                (row.upToDate ? tr("%1: %2 is up to date, %3") : tr("%1 converted to %2: %3"))
+                    .arg(source, fileName(row.targetPath),
+                         row.steps == 1 ? tr("1 step") : tr("%1 steps").arg(row.steps));
             if (row.errors > 0) text += QStringLiteral(", ") + errorCountText(row.errors);
             return text;
         }
@@ -109,24 +110,28 @@ QString adviceFor(int errorNumber) {
         case kPathNotFound:
             return tr("Check that the session is still there, or correct the line that names it.");
         case kPermissionDenied:
-            return tr("Make the target and its folder writable for you, or convert a copy "
-                      "elsewhere.");
+            return tr(
+                "Make the target and its folder writable for you, or convert a copy "
+                "elsewhere.");
         case kDiskFull:
             return tr("Free some space on that disk, then convert it again.");
         case kDeviceIoError:
             return tr("The disk reported an error: check it, or copy the session elsewhere.");
         case kPathFileAccessError:
-            return tr("Check that the target's name is not a folder or the source itself, and "
-                      "that its folder can be written.");
+            return tr(
+                "Check that the target's name is not a folder or the source itself, and "
+                "that its folder can be written.");
         case kBadFileName:
             return tr("Rename the file to a name this system accepts.");
         case kOverflow:
         case kInvalidCall:
-            return tr("A value of this step is out of range: check the step in the program that "
-                      "made the session.");
+            return tr(
+                "A value of this step is out of range: check the step in the program that "
+                "made the session.");
         case kOutOfMemory:
-            return tr("This file is too large to be an album: check that the right file was "
-                      "picked.");
+            return tr(
+                "This file is too large to be an album: check that the right file was "
+                "picked.");
         default:
             return tr("Convert it again once the cause is mended; an old target stays as it was.");
     }

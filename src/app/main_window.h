@@ -5,8 +5,8 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "convert/batch.h"
 #include "app/conversion_row.h"
+#include "convert/batch.h"
 #include "convert/host.h"
 
 class QAction;

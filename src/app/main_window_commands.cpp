@@ -143,7 +143,8 @@ void MainWindow::showSummary(const QString& label, const BatchOutcome& outcome) 
         lstResults->addRow(std::move(row));
     }
     for (const std::string& path : outcome.notReached)
-        lstResults->addRow(ConversionRow(ConversionRow::Outcome::Stopped, QString::fromStdString(path)));
+        lstResults->addRow(
+            ConversionRow(ConversionRow::Outcome::Stopped, QString::fromStdString(path)));
     const QString text = summaryText(label, outcome.counts(), outcome.notReached.size(),
                                      outcome.stop != StopCause::None);
     m_status->setText(text);
@@ -190,9 +191,9 @@ bool MainWindow::openFiles(const QStringList& paths) {
                     batch.commit();  // the rows before it first
                     // Converting any file that happens to be dropped would write an OSw file
                     // beside it; only what is named as a session is taken.
-                    lstResults->addRow(ConversionRow(
-                        ConversionRow::Outcome::NotConverted, QString::fromStdString(path),
-                        tr("not a session, album or folder")));
+                    lstResults->addRow(ConversionRow(ConversionRow::Outcome::NotConverted,
+                                                     QString::fromStdString(path),
+                                                     tr("not a session, album or folder")));
                     break;
                 case PathKind::Folder:
                     convertFolder(batch, path);

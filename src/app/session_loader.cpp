@@ -21,7 +21,8 @@ bool readRecords(const std::string& path, std::size_t recordSize, std::vector<st
     // Step numbers end at 32767 in both formats; a longer file is refused before it is read.
     switch (checkRecordCount(file.size(), recordSize)) {
         case SourceLength::NotWholeRecords:
-            problem = "It is not a whole number of " + std::to_string(recordSize) + "-byte records.";
+            problem =
+                "It is not a whole number of " + std::to_string(recordSize) + "-byte records.";
             return false;
         case SourceLength::TooManyRecords:
             problem = "It has more than 32767 records.";

@@ -80,8 +80,8 @@ void CliHost::result(const std::string& line) {
     std::cout << line << '\n';
 }
 
-void CliHost::summary(const std::string& label, const BatchCounts& counts,
-                      std::size_t notReached, StopCause stop) {
+void CliHost::summary(const std::string& label, const BatchCounts& counts, std::size_t notReached,
+                      StopCause stop) {
     if (stdoutIsTerminal) clearProgress();
     std::cout << label << ": ";
     if (dryRun) {

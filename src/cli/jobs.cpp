@@ -87,7 +87,8 @@ RunResult runJobs(CliHost& host, const RampSettings& ramp, TargetMode mode,
     }
     result.outcome = batch.finish();
     notReached += result.outcome.notReached.size();
-    if (jobs.size() > 1 || jobs.front().kind == Job::Kind::Session) {
+    // A run of several, or one stopped, ends with its own counts.
+    if (jobs.size() > 1 || result.outcome.stop != StopCause::None) {
         host.summary("total", result.outcome.counts(), notReached, result.outcome.stop);
     }
     return result;

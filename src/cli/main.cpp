@@ -87,7 +87,9 @@ int main(int argc, char** argv) {
         {'q', "quiet"},
     };
     z2o::cli::Arguments args(argc, argv, "z2o-convert", kUsage, kOptions);
-    const auto addPath = [&jobs](const std::string& path) { jobs.push_back(z2o::cli::jobFor(path)); };
+    const auto addPath = [&jobs](const std::string& path) {
+        jobs.push_back(z2o::cli::jobFor(path));
+    };
     bool rewrite = false;
     while (const std::optional<z2o::cli::Given> given = args.next(addPath)) {
         const std::string_view name = given->option->name;

@@ -20,7 +20,7 @@ struct BatchCounts {
     int upToDate = 0;
     int failed = 0;  // rejected or not written
     int notFound = 0;
-    int stopped = 0;  // abandoned as the program had to end
+    int stopped = 0;     // abandoned as the program had to end
     int withErrors = 0;  // written, but some steps raised errors
 };
 BatchCounts countOutcomes(std::span<const SessionOutcome> entries);
@@ -81,7 +81,7 @@ class Batch {
     BatchOutcome m_outcome;
     std::vector<bool> m_final;  // by entry: its outcome will change no more
     std::size_t m_told = 0;     // the entries told to the host
-    CommitGroup m_group;  // after the outcome, which its last commit writes into
+    CommitGroup m_group;        // after the outcome, which its last commit writes into
 };
 
 }  // namespace z2o

@@ -3,10 +3,10 @@
 #include <array>
 #include <filesystem>
 
-#include "convert/file_io.h"
 #include "convert/batch.h"
-#include "convert/pick_file.h"
+#include "convert/file_io.h"
 #include "convert/messages.h"
+#include "convert/pick_file.h"
 #include "convert/session.h"
 
 namespace z2o {
@@ -118,7 +118,8 @@ Conversion convertSource(const std::string& sourcePath, const RampSettings& ramp
         if (got == 0) break;
         if (!converter.add(std::span(chunk).first(got))) break;
         // Only a program that has to end at once abandons a file halfway; a Stop waits for it.
-        if (got == chunk.size() && host.endingNow()) return run.end(SessionOutcome::Status::Stopped);
+        if (got == chunk.size() && host.endingNow())
+            return run.end(SessionOutcome::Status::Stopped);
     }
     if (!converter.tooManySteps() && !writeError) converter.finish();
     if (converter.tooManySteps()) return run.fail(runError(kOverflow), sourcePath);

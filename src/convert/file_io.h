@@ -142,8 +142,8 @@ void syncTargetFolder(const std::string& folder);
 
 // Test seam: when set, called before each file operation ("read" opens a source, "create",
 // "unnamed", "write", "sync" the temporary target, "syncgroup" a group's file system, "rename"
-// it over the target, "syncfolder" a target's folder) with its path; a non-zero errno value makes that operation fail with it (a
-// folder then goes unsynced, as where the file system refuses).
+// it over the target, "syncfolder" a target's folder) with its path; a non-zero errno value makes
+// that operation fail with it (a folder then goes unsynced, as where the file system refuses).
 using FileFaultHook = std::function<int(const char* operation, const std::string& path)>;
 void setFileFaultHook(FileFaultHook hook);
 
