@@ -87,8 +87,9 @@ RunResult runJobs(CliHost& host, const RampSettings& ramp, TargetMode mode,
     }
     result.outcome = batch.finish();
     notReached += result.outcome.notReached.size();
-    // A run of several, or one stopped, ends with its own counts.
-    if (jobs.size() > 1 || result.outcome.stop != StopCause::None) {
+    // A run of several ends with its own counts, as does a lone session that was stopped.
+    const bool loneSession = jobs.size() == 1 && jobs.front().kind == Job::Kind::Session;
+    if (jobs.size() > 1 || (loneSession && result.outcome.stop != StopCause::None)) {
         host.summary("total", result.outcome.counts(), notReached, result.outcome.stop);
     }
     return result;
