@@ -720,13 +720,44 @@ class WindowTest : public QObject {
         QTRY_VERIFY(!f.window.isVisible());
     }
 
-    // Last: it takes the display away from this process too.
-    void versionNeedsNoDisplay() {
+    // Last: it takes the display away from this process too. Qt's own options pass, in each
+    // spelling, and the answers need no display.
+    void optionsNeedNoDisplay() {
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             qunsetenv(name);
-        const auto run = testing::runProgram(Z2O_APP, {"--version"}, ".");
-        QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, std::string("z2o " Z2O_VERSION "\n"));
+        const std::string version = "z2o " Z2O_VERSION "\n";
+        const struct {
+            std::vector<std::string> arguments;
+            int status;
+            std::string out;  // all of it, or a part for the help
+        } rows[] = {
+            {{"--version"}, 0, version},
+            {{"-style", "Fusion", "-V"}, 0, version},
+            {{"--style=Fusion", "-platform", "offscreen", "--qwindowgeometry=800x600+0+0",
+              "-reverse", "-nograb", "-plugin", "a", "-plugin", "b", "--version"},
+             0,
+             version},
+            {{"--help"}, 0, "  --help-all "},
+            {{"--help-all"}, 0, "  --platform <name[:options]> "},
+            {{"-v"}, 2, ""},
+            {{"--frobnicate", "a.ZS2"}, 2, ""},
+            {{"-style"}, 2, ""},
+        };
+        for (const auto& row : rows) {
+            const auto run = testing::runProgram(Z2O_APP, row.arguments, ".");
+            QCOMPARE(run.status, row.status);
+            if (row.status != 0) {
+                QCOMPARE(run.out, std::string());
+                QVERIFY(run.err.find("z2o --help") != std::string::npos);
+            } else if (row.out == version) {
+                QCOMPARE(run.out, version);
+            } else {
+                QVERIFY2(run.out.find(row.out) != std::string::npos, run.out.c_str());
+                // Qt's options are in the long help only.
+                QCOMPARE(run.out.find("--style <style>") != std::string::npos,
+                         row.arguments[0] == "--help-all");
+            }
+        }
     }
 };
 
