@@ -226,21 +226,74 @@ class WindowTest : public QObject {
         }
     }
 
-    void rampPanelKeepsItsDrawnGeometry() {
+    void rampPanelFitsItsTextsFromItsDrawnGeometryUp() {
+        // Where each control was drawn: none starts before or is smaller than that.
+        const std::map<QString, QRect> drawn{{"lblRmpTim", {64, 24, 33, 17}},
+                                             {"sldrRampTime", {12, 48, 137, 33}},
+                                             {"OK", {24, 88, 49, 25}},
+                                             {"Cancel", {96, 88, 49, 25}},
+                                             {"Label1", {24, 128, 113, 25}}};
         Fixture f;
         f.window.show();
         f.action("mnuSetSoftTime")->trigger();
-        QStringList seen;
         auto* panel = f.child<QGroupBox>("fraSetSoftRamp");
-        for (QWidget* w : panel->findChildren<QWidget*>()) {
-            const QRect r = w->geometry();
-            seen << w->objectName() +
-                        QString::asprintf(" %d,%d %dx%d", r.x(), r.y(), r.width(), r.height());
+        // The panel's own font, a large one and one as a scale of 2 makes it.
+        for (const int pixels : {0, 16, 22}) {
+            if (pixels > 0) {
+                QFont font = panel->font();
+                font.setPixelSize(pixels);
+                panel->setFont(font);
+            }
+            QCOMPARE(panel->pos(), QPoint(32, 8));
+            QVERIFY(panel->width() >= 169 && panel->height() >= 161);
+            QVERIFY(f.window.centralWidget()->rect().contains(panel->geometry()));
+            // The title where the style draws it, inside the frame, which is as wide as the
+            // style asks for the title.
+            QStyleOptionGroupBox box;
+            box.initFrom(panel);
+            box.text = panel->title();
+            box.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+            const auto part = [&](QStyle::SubControl control) {
+                return panel->style()->subControlRect(QStyle::CC_GroupBox, &box, control, panel);
+            };
+            QVERIFY(part(QStyle::SC_GroupBoxFrame).contains(part(QStyle::SC_GroupBoxLabel)));
+            QVERIFY(panel->width() >= panel->minimumSizeHint().width());
+            const QList<QWidget*> controls = panel->findChildren<QWidget*>();
+            QCOMPARE(controls.size(), 5);
+            for (QWidget* control : controls) {
+                const QRect r = control->geometry();
+                const auto* button = qobject_cast<QPushButton*>(control);
+                const QRect at = drawn.at(button ? button->text() : control->objectName());
+                const QString name = control->objectName() + QString::number(pixels);
+                QVERIFY2(r.x() >= at.x() && r.y() >= at.y() && r.width() >= at.width() &&
+                             r.height() >= at.height(),
+                         qPrintable(name));
+                QVERIFY2(panel->contentsRect().contains(r), qPrintable(name));
+                for (QWidget* other : controls)
+                    QVERIFY2(other == control || !r.intersects(other->geometry()),
+                             qPrintable(name));
+                if (auto* label = qobject_cast<QLabel*>(control)) {
+                    // The longest time fits, and the hint wrapped at its width.
+                    const QFontMetrics fm = label->fontMetrics();
+                    const QRect text = fm.boundingRect(QRect(0, 0, r.width(), 1 << 20),
+                                                       Qt::TextWordWrap, label->text());
+                    QVERIFY2(text.width() <= r.width() && text.height() <= r.height(),
+                             qPrintable(name));
+                    QVERIFY(fm.size(0, QStringLiteral("10")).width() <= r.width());
+                } else if (button) {
+                    // The caption inside the margins the style draws it in.
+                    QStyleOptionButton option;
+                    option.initFrom(button);
+                    option.features = QStyleOptionButton::AutoDefaultButton;
+                    const QRect inside = button->style()->subElementRect(
+                        QStyle::SE_PushButtonContents, &option, button);
+                    const QSize text =
+                        button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
+                    QVERIFY2(text.width() <= inside.width() && text.height() <= inside.height(),
+                             qPrintable(name));
+                }
+            }
         }
-        QCOMPARE(panel->geometry(), QRect(32, 8, 169, 161));
-        QCOMPARE(seen, (QStringList{"lblRmpTim 64,24 33x17", "sldrRampTime 12,48 137x33",
-                                    "Command1 24,88 49x25", "Command1 96,88 49x25",
-                                    "Label1 24,128 113x25"}));
     }
 
     void closingDuringAnAlbumStopsItThenEnds() {
