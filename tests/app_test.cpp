@@ -391,6 +391,10 @@ class WindowTest : public QObject {
             QCOMPARE(f.text("statusText"),
                      QStringLiteral("Folder Lib: 1 converted, 1 failed (stopped)"));
             QVERIFY(!bar->isVisible());
+            // A session the batch did not reach shows its steps as they would convert.
+            f.select(QStringLiteral("3.ZS2"));
+            f.action("actViewSessionFile")->trigger();
+            QCOMPARE(QDir::toNativeSeparators(f.window.viewedSession()), f.path("Lib/3.ZS2"));
         }
     }
 
@@ -546,6 +550,18 @@ class WindowTest : public QObject {
         f.action("actViewSessionFile")->trigger();
         QCOMPARE(f.window.viewedSession(), f.path("Ride.OSw"));
         QVERIFY(f.host.dialogs.empty());
+        // A row without a target says so, and the view goes on showing that row.
+        for (const char* name : {"Bad.ZS2", "Gone.ZS2", "notes.txt"}) {
+            f.select(QString::fromLatin1(name));
+            f.action("actViewSessionFile")->trigger();
+            QVERIFY(f.window.viewedSession().isEmpty());
+            QCOMPARE(f.text("statusText"),
+                     name == std::string("Gone.ZS2")
+                         ? QStringLiteral("Gone.ZS2 was not found: there is no session to view")
+                         : QStringLiteral("%1 was not converted: there is no Orvanel session to "
+                                          "view")
+                               .arg(name));
+        }
         f.select("");
         f.action("actViewSessionFile")->trigger();
         QCOMPARE(f.host.dialogs.size(), std::size_t{1});

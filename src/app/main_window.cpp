@@ -255,11 +255,20 @@ void MainWindow::viewSessionFile() {
     if (m_busy) return;
     if (!lstResults->selectedItems().isEmpty()) {
         if (const ConversionRow* row = lstResults->currentRow()) {
-            if (row->outcome != ConversionRow::Outcome::Converted && isViewable(row->sourcePath)) {
-                m_pane->showFile(row->sourcePath, m_state.ramp);
-            } else {
+            if (row->outcome == ConversionRow::Outcome::Converted) {
                 m_pane->showRow(*row);
+                return;
             }
+            // A source that was not reached, or not converted for a reason outside it, still
+            // shows its steps as a conversion would plan them.
+            if (isViewable(row->sourcePath) && m_pane->showFile(row->sourcePath, m_state.ramp))
+                return;
+            m_pane->showRow(*row);
+            const QString name = QFileInfo(row->sourcePath).fileName();
+            m_status->setText(
+                row->outcome == ConversionRow::Outcome::NotFound
+                    ? tr("%1 was not found: there is no session to view").arg(name)
+                    : tr("%1 was not converted: there is no Orvanel session to view").arg(name));
             return;
         }
     }
