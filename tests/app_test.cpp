@@ -367,10 +367,12 @@ class WindowTest : public QObject {
             f.session("After.ZS2");
             auto* bar = f.child<QProgressBar>("batchProgressBar");
             QString shown;
+            int barWidth = 0;
             f.host.onEvents = [&] {
                 if (f.host.eventsCalls != 3) return;
                 QCoreApplication::processEvents();  // as the window's own host would
                 shown = bar->isVisible() ? bar->text() : QString();
+                barWidth = bar->width();
                 if (byKey) {
                     QTest::keyClick(&f.window, Qt::Key_Escape);
                 } else {
@@ -379,6 +381,8 @@ class WindowTest : public QObject {
             };
             QVERIFY(f.drop({"Lib", "After.ZS2"}));
             QCOMPARE(shown, QStringLiteral("2 of 5"));
+            QVERIFY(barWidth >=
+                    bar->fontMetrics().horizontalAdvance(QStringLiteral("5 of 5, 59 min left")));
             QCOMPARE(f.rows(), (QStringList{"1.ZS2|1.OSw|1|5:00.0|converted",
                                             "2.ZS2||||not converted: its data is not compatible",
                                             "3.ZS2||||not converted (stopped)",
@@ -398,6 +402,51 @@ class WindowTest : public QObject {
         }
     }
 
+    void windowGrowsOnceForItsRowsWithinItsScreen() {
+        // The cells of the list that do not show whole.
+        const auto cut = [](const ResultsList* list) {
+            QStringList cells;
+            QStyleOptionViewItem option;
+            option.initFrom(list);
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                for (int column = 0; column < ResultsList::kColumnCount; ++column) {
+                    const QModelIndex cell = list->model()->index(i, column);
+                    if (list->itemDelegate()->sizeHint(option, cell).width() >
+                        list->header()->sectionSize(column))
+                        cells << cell.data().toString();
+                }
+            }
+            return cells;
+        };
+        // A session converted, by a window the user may have sized; then a library, and the
+        // user asks for the columns to fit.
+        for (const bool userSized : {false, true}) {
+            Fixture f;
+            f.window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+            QCOMPARE(f.window.centralWidget()->size(), QSize(459, 326));
+            if (userSized) f.window.resize(440, f.window.height());
+            const int before = f.window.width();
+            f.session("A.ZS2");
+            QVERIFY(f.drop({"A.ZS2"}));
+            QCOMPARE(cut(f.list()).isEmpty(), !userSized);
+            QCOMPARE(f.window.width() > before, !userSized);
+            const int after = f.window.width();
+            QCoreApplication::processEvents();  // the first command has ended
+            f.convertLibrary();
+            QCOMPARE(f.window.width(), after);
+            f.action("actFitColumns")->trigger();
+            const QRect screen = f.window.screen()->availableGeometry();
+            QVERIFY(screen.contains(f.window.frameGeometry()));
+            QVERIFY(f.window.frameGeometry().width() == screen.width() || cut(f.list()).isEmpty());
+            // The whole status line in its tooltip.
+            auto* status = f.child<QLabel>("statusText");
+            QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), status->mapToGlobal(QPoint(2, 2)));
+            QApplication::sendEvent(status, &help);
+            QCOMPARE(QToolTip::text(), status->text());
+        }
+    }
+
     void listReadsAtTheDefaultWidthSortsAndCopies() {
         Fixture f;
         f.window.show();
@@ -405,7 +454,6 @@ class WindowTest : public QObject {
         f.convertLibrary();
         ResultsList* list = f.list();
         QHeaderView* header = list->header();
-        QCOMPARE(f.window.centralWidget()->width(), 459);
         // Every column inside the list, the outcome second and wide enough for its word; the
         // names share what the window gains.
         std::vector<int> narrow;
