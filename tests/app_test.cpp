@@ -226,21 +226,74 @@ class WindowTest : public QObject {
         }
     }
 
-    void rampPanelKeepsItsDrawnGeometry() {
+    void rampPanelFitsItsTextsFromItsDrawnGeometryUp() {
+        // Where each control was drawn: none starts before or is smaller than that.
+        const std::map<QString, QRect> drawn{{"lblRmpTim", {64, 24, 33, 17}},
+                                             {"sldrRampTime", {12, 48, 137, 33}},
+                                             {"OK", {24, 88, 49, 25}},
+                                             {"Cancel", {96, 88, 49, 25}},
+                                             {"Label1", {24, 128, 113, 25}}};
         Fixture f;
         f.window.show();
         f.action("mnuSetSoftTime")->trigger();
-        QStringList seen;
         auto* panel = f.child<QGroupBox>("fraSetSoftRamp");
-        for (QWidget* w : panel->findChildren<QWidget*>()) {
-            const QRect r = w->geometry();
-            seen << w->objectName() +
-                        QString::asprintf(" %d,%d %dx%d", r.x(), r.y(), r.width(), r.height());
+        // The panel's own font, a large one and one as a scale of 2 makes it.
+        for (const int pixels : {0, 16, 22}) {
+            if (pixels > 0) {
+                QFont font = panel->font();
+                font.setPixelSize(pixels);
+                panel->setFont(font);
+            }
+            QCOMPARE(panel->pos(), QPoint(32, 8));
+            QVERIFY(panel->width() >= 169 && panel->height() >= 161);
+            QVERIFY(f.window.centralWidget()->rect().contains(panel->geometry()));
+            // The title where the style draws it, inside the frame, which is as wide as the
+            // style asks for the title.
+            QStyleOptionGroupBox box;
+            box.initFrom(panel);
+            box.text = panel->title();
+            box.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+            const auto part = [&](QStyle::SubControl control) {
+                return panel->style()->subControlRect(QStyle::CC_GroupBox, &box, control, panel);
+            };
+            QVERIFY(part(QStyle::SC_GroupBoxFrame).contains(part(QStyle::SC_GroupBoxLabel)));
+            QVERIFY(panel->width() >= panel->minimumSizeHint().width());
+            const QList<QWidget*> controls = panel->findChildren<QWidget*>();
+            QCOMPARE(controls.size(), 5);
+            for (QWidget* control : controls) {
+                const QRect r = control->geometry();
+                const auto* button = qobject_cast<QPushButton*>(control);
+                const QRect at = drawn.at(button ? button->text() : control->objectName());
+                const QString name = control->objectName() + QString::number(pixels);
+                QVERIFY2(r.x() >= at.x() && r.y() >= at.y() && r.width() >= at.width() &&
+                             r.height() >= at.height(),
+                         qPrintable(name));
+                QVERIFY2(panel->contentsRect().contains(r), qPrintable(name));
+                for (QWidget* other : controls)
+                    QVERIFY2(other == control || !r.intersects(other->geometry()),
+                             qPrintable(name));
+                if (auto* label = qobject_cast<QLabel*>(control)) {
+                    // The longest time fits, and the hint wrapped at its width.
+                    const QFontMetrics fm = label->fontMetrics();
+                    const QRect text = fm.boundingRect(QRect(0, 0, r.width(), 1 << 20),
+                                                       Qt::TextWordWrap, label->text());
+                    QVERIFY2(text.width() <= r.width() && text.height() <= r.height(),
+                             qPrintable(name));
+                    QVERIFY(fm.size(0, QStringLiteral("10")).width() <= r.width());
+                } else if (button) {
+                    // The caption inside the margins the style draws it in.
+                    QStyleOptionButton option;
+                    option.initFrom(button);
+                    option.features = QStyleOptionButton::AutoDefaultButton;
+                    const QRect inside = button->style()->subElementRect(
+                        QStyle::SE_PushButtonContents, &option, button);
+                    const QSize text =
+                        button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
+                    QVERIFY2(text.width() <= inside.width() && text.height() <= inside.height(),
+                             qPrintable(name));
+                }
+            }
         }
-        QCOMPARE(panel->geometry(), QRect(32, 8, 169, 161));
-        QCOMPARE(seen, (QStringList{"lblRmpTim 64,24 33x17", "sldrRampTime 12,48 137x33",
-                                    "Command1 24,88 49x25", "Command1 96,88 49x25",
-                                    "Label1 24,128 113x25"}));
     }
 
     void closingDuringAnAlbumStopsItThenEnds() {
@@ -314,10 +367,12 @@ class WindowTest : public QObject {
             f.session("After.ZS2");
             auto* bar = f.child<QProgressBar>("batchProgressBar");
             QString shown;
+            int barWidth = 0;
             f.host.onEvents = [&] {
                 if (f.host.eventsCalls != 3) return;
                 QCoreApplication::processEvents();  // as the window's own host would
                 shown = bar->isVisible() ? bar->text() : QString();
+                barWidth = bar->width();
                 if (byKey) {
                     QTest::keyClick(&f.window, Qt::Key_Escape);
                 } else {
@@ -326,6 +381,8 @@ class WindowTest : public QObject {
             };
             QVERIFY(f.drop({"Lib", "After.ZS2"}));
             QCOMPARE(shown, QStringLiteral("2 of 5"));
+            QVERIFY(barWidth >=
+                    bar->fontMetrics().horizontalAdvance(QStringLiteral("5 of 5, 59 min left")));
             QCOMPARE(f.rows(), (QStringList{"1.ZS2|1.OSw|1|5:00.0|converted",
                                             "2.ZS2||||not converted: its data is not compatible",
                                             "3.ZS2||||not converted (stopped)",
@@ -338,6 +395,55 @@ class WindowTest : public QObject {
             QCOMPARE(f.text("statusText"),
                      QStringLiteral("Folder Lib: 1 converted, 1 failed (stopped)"));
             QVERIFY(!bar->isVisible());
+            // A session the batch did not reach shows its steps as they would convert.
+            f.select(QStringLiteral("3.ZS2"));
+            f.action("actViewSessionFile")->trigger();
+            QCOMPARE(QDir::toNativeSeparators(f.window.viewedSession()), f.path("Lib/3.ZS2"));
+        }
+    }
+
+    void windowGrowsOnceForItsRowsWithinItsScreen() {
+        // The cells of the list that do not show whole.
+        const auto cut = [](const ResultsList* list) {
+            QStringList cells;
+            QStyleOptionViewItem option;
+            option.initFrom(list);
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                for (int column = 0; column < ResultsList::kColumnCount; ++column) {
+                    const QModelIndex cell = list->model()->index(i, column);
+                    if (list->itemDelegate()->sizeHint(option, cell).width() >
+                        list->header()->sectionSize(column))
+                        cells << cell.data().toString();
+                }
+            }
+            return cells;
+        };
+        // A session converted, by a window the user may have sized; then a library, and the
+        // user asks for the columns to fit.
+        for (const bool userSized : {false, true}) {
+            Fixture f;
+            f.window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&f.window));
+            QCOMPARE(f.window.centralWidget()->size(), QSize(459, 326));
+            if (userSized) f.window.resize(440, f.window.height());
+            const int before = f.window.width();
+            f.session("A.ZS2");
+            QVERIFY(f.drop({"A.ZS2"}));
+            QCOMPARE(cut(f.list()).isEmpty(), !userSized);
+            QCOMPARE(f.window.width() > before, !userSized);
+            const int after = f.window.width();
+            QCoreApplication::processEvents();  // the first command has ended
+            f.convertLibrary();
+            QCOMPARE(f.window.width(), after);
+            f.action("actFitColumns")->trigger();
+            const QRect screen = f.window.screen()->availableGeometry();
+            QVERIFY(screen.contains(f.window.frameGeometry()));
+            QVERIFY(f.window.frameGeometry().width() == screen.width() || cut(f.list()).isEmpty());
+            // The whole status line in its tooltip.
+            auto* status = f.child<QLabel>("statusText");
+            QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), status->mapToGlobal(QPoint(2, 2)));
+            QApplication::sendEvent(status, &help);
+            QCOMPARE(QToolTip::text(), status->text());
         }
     }
 
@@ -348,7 +454,6 @@ class WindowTest : public QObject {
         f.convertLibrary();
         ResultsList* list = f.list();
         QHeaderView* header = list->header();
-        QCOMPARE(f.window.centralWidget()->width(), 459);
         // Every column inside the list, the outcome second and wide enough for its word; the
         // names share what the window gains.
         std::vector<int> narrow;
@@ -493,6 +598,18 @@ class WindowTest : public QObject {
         f.action("actViewSessionFile")->trigger();
         QCOMPARE(f.window.viewedSession(), f.path("Ride.OSw"));
         QVERIFY(f.host.dialogs.empty());
+        // A row without a target says so, and the view goes on showing that row.
+        for (const char* name : {"Bad.ZS2", "Gone.ZS2", "notes.txt"}) {
+            f.select(QString::fromLatin1(name));
+            f.action("actViewSessionFile")->trigger();
+            QVERIFY(f.window.viewedSession().isEmpty());
+            QCOMPARE(f.text("statusText"),
+                     name == std::string("Gone.ZS2")
+                         ? QStringLiteral("Gone.ZS2 was not found: there is no session to view")
+                         : QStringLiteral("%1 was not converted: there is no Orvanel session to "
+                                          "view")
+                               .arg(name));
+        }
         f.select("");
         f.action("actViewSessionFile")->trigger();
         QCOMPARE(f.host.dialogs.size(), std::size_t{1});
@@ -720,13 +837,44 @@ class WindowTest : public QObject {
         QTRY_VERIFY(!f.window.isVisible());
     }
 
-    // Last: it takes the display away from this process too.
-    void versionNeedsNoDisplay() {
+    // Last: it takes the display away from this process too. Qt's own options pass, in each
+    // spelling, and the answers need no display.
+    void optionsNeedNoDisplay() {
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             qunsetenv(name);
-        const auto run = testing::runProgram(Z2O_APP, {"--version"}, ".");
-        QCOMPARE(run.status, 0);
-        QCOMPARE(run.out, std::string("z2o " Z2O_VERSION "\n"));
+        const std::string version = "z2o " Z2O_VERSION "\n";
+        const struct {
+            std::vector<std::string> arguments;
+            int status;
+            std::string out;  // all of it, or a part for the help
+        } rows[] = {
+            {{"--version"}, 0, version},
+            {{"-style", "Fusion", "-V"}, 0, version},
+            {{"--style=Fusion", "-platform", "offscreen", "--qwindowgeometry=800x600+0+0",
+              "-reverse", "-nograb", "-plugin", "a", "-plugin", "b", "--version"},
+             0,
+             version},
+            {{"--help"}, 0, "  --help-all "},
+            {{"--help-all"}, 0, "  --platform <name[:options]> "},
+            {{"-v"}, 2, ""},
+            {{"--frobnicate", "a.ZS2"}, 2, ""},
+            {{"-style"}, 2, ""},
+        };
+        for (const auto& row : rows) {
+            const auto run = testing::runProgram(Z2O_APP, row.arguments, ".");
+            QCOMPARE(run.status, row.status);
+            if (row.status != 0) {
+                QCOMPARE(run.out, std::string());
+                QVERIFY(run.err.find("z2o --help") != std::string::npos);
+            } else if (row.out == version) {
+                QCOMPARE(run.out, version);
+            } else {
+                QVERIFY2(run.out.find(row.out) != std::string::npos, run.out.c_str());
+                // Qt's options are in the long help only.
+                QCOMPARE(run.out.find("--style <style>") != std::string::npos,
+                         row.arguments[0] == "--help-all");
+            }
+        }
     }
 };
 

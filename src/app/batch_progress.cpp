@@ -3,6 +3,7 @@
 #include <QHBoxLayout>
 #include <QProgressBar>
 #include <QPushButton>
+#include <algorithm>
 
 namespace z2o {
 namespace {
@@ -64,6 +65,16 @@ void BatchProgress::update() {
             QStringLiteral(", ") + remainingText(m_clock.elapsed() * (m_count - m_done) / m_done);
     }
     m_bar->setFormat(text);
+    // As wide as the longest text of this batch from the start, so that it never cuts one and
+    // does not widen as the estimate comes and goes.
+    const QFontMetrics metrics = m_bar->fontMetrics();
+    const QString longest = tr("%1 of %2").arg(m_count).arg(m_count) + QStringLiteral(", ");
+    int width = metrics.horizontalAdvance(text);
+    for (const qint64 seconds : {59, 99 * 60})
+        width = std::max(width, metrics.horizontalAdvance(longest + remainingText(seconds * 1000)));
+    width += 2 * metrics.averageCharWidth();
+    m_bar->setMinimumWidth(width);
+    m_bar->setMaximumWidth(std::max(220, width));
     show();
 }
 

@@ -9,10 +9,13 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "app/batch_progress.h"
 #include "app/qt_host.h"
@@ -36,6 +39,19 @@ constexpr int kClientHeight = 326;
 bool isViewable(const QString& path) {
     return isSessionFile(path.toStdString());
 }
+
+// The status line's text, cut at the window's edge rather than widening it; its tooltip holds
+// the whole of it.
+class StatusText : public QLabel {
+  public:
+    using QLabel::QLabel;
+
+  protected:
+    bool event(QEvent* event) override {
+        if (event->type() == QEvent::ToolTip) setToolTip(text());
+        return QLabel::event(event);
+    }
+};
 
 }  // namespace
 
@@ -173,6 +189,12 @@ void MainWindow::buildClientArea() {
         if (!lstResults->selectNextProblem()) m_status->setText(tr("No conversion has a problem."));
     });
 
+    auto* fitColumns = new QAction(tr("Fit Columns"), this);
+    fitColumns->setObjectName(QStringLiteral("actFitColumns"));
+    connect(fitColumns, &QAction::triggered, this, [this] { fitToRows(true); });
+    lstResults->addAction(fitColumns);
+    connect(lstResults, &ResultsList::rowsShown, this, [this] { fitToRows(); });
+
     connect(lstResults, &QTreeWidget::itemSelectionChanged, this, &MainWindow::showSelectedRow);
     connect(lstResults, &ResultsList::openRowFolder, this, &MainWindow::openRowFolder);
 }
@@ -189,11 +211,11 @@ void MainWindow::buildStatusLine() {
         tr("What the last command did, the progress of a batch and the ramp settings"));
     statusBar()->setSizeGripEnabled(false);
     // A label rather than a temporary message: hovering a menu item would wipe that.
-    m_status = new QLabel(statusBar());
+    m_status = new StatusText(statusBar());
     m_status->setObjectName(QStringLiteral("statusText"));
     m_status->setAccessibleName(tr("Status"));
     m_status->setAccessibleDescription(tr("What the last command did, or the session it converts"));
-    // A long name is cut rather than widening the window.
+    // A long name is cut rather than widening the window; fitToRows widens it for a summary.
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(m_status, 1);
     m_progress = new BatchProgress(statusBar());
@@ -256,6 +278,42 @@ void MainWindow::openRowFolder(const ConversionRow& row) {
     }
 }
 
+void MainWindow::fitToRows(bool asked) {
+    if (asked) {
+        lstResults->fitColumns();
+    } else {
+        if (m_fit.done) return;
+        // Once the first command that brought rows has ended, only the user sizes the window.
+        QMetaObject::invokeMethod(
+            this, [this] { m_fit.done = m_fit.done || !m_busy; }, Qt::QueuedConnection);
+        if (m_fit.userSized) return;
+    }
+    if (isMaximized() || isFullScreen()) return;
+    const int wanted = width() + std::max({0, lstResults->fittingWidth() - lstResults->width(),
+                                           m_status->sizeHint().width() - m_status->width()});
+    if (wanted <= width()) return;
+    // Wider by as much, as far as the screen allows, and moved left if it would leave it.
+    const QRect screen = this->screen()->availableGeometry();
+    QRect frame = frameGeometry();
+    const int frameWidth = frame.width() - width();
+    frame.setWidth(std::min(wanted + frameWidth, screen.width()));
+    if (frame.right() > screen.right()) frame.moveRight(screen.right());
+    if (frame.left() < screen.left()) frame.moveLeft(screen.left());
+    m_fit.resizing = true;
+    if (isVisible() && frame.topLeft() != pos()) move(frame.topLeft());
+    resize(frame.width() - frameWidth, height());
+    m_fit.resizing = false;
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // The first size shown is the window's own; any later one that fitToRows did not ask for
+    // is the user's, or the window manager's on the user's behalf.
+    if (isVisible() && !m_fit.resizing && event->oldSize().isValid() &&
+        event->oldSize() != event->size())
+        m_fit.userSized = true;
+}
+
 void MainWindow::showSession(const QString& path) {
     if (isViewable(path)) m_pane->showFile(path, m_state.ramp);
 }
@@ -264,11 +322,20 @@ void MainWindow::viewSessionFile() {
     if (m_busy) return;
     if (!lstResults->selectedItems().isEmpty()) {
         if (const ConversionRow* row = lstResults->currentRow()) {
-            if (row->outcome != ConversionRow::Outcome::Converted && isViewable(row->sourcePath)) {
-                m_pane->showFile(row->sourcePath, m_state.ramp);
-            } else {
+            if (row->outcome == ConversionRow::Outcome::Converted) {
                 m_pane->showRow(*row);
+                return;
             }
+            // A source that was not reached, or not converted for a reason outside it, still
+            // shows its steps as a conversion would plan them.
+            if (isViewable(row->sourcePath) && m_pane->showFile(row->sourcePath, m_state.ramp))
+                return;
+            m_pane->showRow(*row);
+            const QString name = QFileInfo(row->sourcePath).fileName();
+            m_status->setText(
+                row->outcome == ConversionRow::Outcome::NotFound
+                    ? tr("%1 was not found: there is no session to view").arg(name)
+                    : tr("%1 was not converted: there is no Orvanel session to view").arg(name));
             return;
         }
     }

@@ -36,6 +36,10 @@ class MainWindow : public QMainWindow {
     // case) as the album command converts a picked one, anything else as an album entry.
     // Drops and the command line come here. False, and nothing done, while a command runs.
     bool openFiles(const QStringList& paths);
+    // Widens the window, within its screen, until the list's columns, the status line and the
+    // progress show whole. The rows of the first command do so as they come, unless the user
+    // has sized or maximised the window; `asked`, it is done at once in any case but maximised.
+    void fitToRows(bool asked = false);
 
   public slots:
     // Shows an existing OSw or ZS2 file in the session view.
@@ -46,6 +50,7 @@ class MainWindow : public QMainWindow {
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     // What the commands see of the window; in main_window_commands.cpp with the commands.
@@ -99,6 +104,9 @@ class MainWindow : public QMainWindow {
     QLabel* m_status = nullptr;
     BatchProgress* m_progress = nullptr;
     QLabel* m_rampStatus = nullptr;
+    struct {
+        bool done = false, userSized = false, resizing = false;
+    } m_fit;  // of fitToRows
 };
 
 }  // namespace z2o

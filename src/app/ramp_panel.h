@@ -36,7 +36,6 @@ class RampPanel : public QGroupBox {
     void changeEvent(QEvent* event) override;
 
   private:
-    void layOut(QLabel* label1);
     void placeControls();
     void sldrRampTime_Change(int value);
 
@@ -44,6 +43,7 @@ class RampPanel : public QGroupBox {
     QLabel* lblRmpTim;
     QSlider* sldrRampTime;
     QPushButton* m_buttons[2];
+    QLabel* Label1 = nullptr;
 };
 
 }  // namespace z2o

@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <vector>
 
 #include "convert/clock_text.h"
 
@@ -181,19 +183,20 @@ ResultsList::ResultsList(QWidget* parent) : QTreeWidget(parent) {
     delegate->rows = &m_rows;
     setItemDelegate(delegate);
 
-    // The names and the outcome share the width as the window grows; the numbers keep theirs.
+    // The columns fill the list's width, each as wide as its contents while there is room; the
+    // user may still drag a divider, or double-click it to fit that column.
     QHeaderView* head = header();
     head->setStretchLastSection(false);
-    head->setSectionResizeMode(QHeaderView::Stretch);
-    for (const int column : {kSteps, kPlayingTime}) {
-        head->setSectionResizeMode(column, QHeaderView::Fixed);
-        setColumnWidth(column, head->fontMetrics().horizontalAdvance(labels[column]) + 24);
+    head->setSectionResizeMode(QHeaderView::Interactive);
+    for (const int column : {kSteps, kPlayingTime})
         headerItem()->setTextAlignment(column, Qt::AlignRight | Qt::AlignVCenter);
-    }
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(head, &QHeaderView::sectionResized, this, [this] {
+        if (!m_placing) m_autoColumns = false;
+    });
     // In the order of the run until the user sorts by a column.
     head->setSortIndicator(-1, Qt::AscendingOrder);
     setSortingEnabled(true);
+    measure({});
 
     m_hint = new QLabel(
         tr("Use the Files menu, or drop sessions, albums or folders here, to convert them."));
@@ -245,8 +248,99 @@ void ResultsList::showNewRows() {
     addTopLevelItems(m_pending);
     setSortingEnabled(true);
     scrollToItem(m_pending.last());
+    measure(m_pending);
     m_pending.clear();
     m_hint->hide();
+    placeColumns();
+    emit rowsShown();
+}
+
+void ResultsList::measure(const QList<QTreeWidgetItem*>& items) {
+    QHeaderView* head = header();
+    for (int column = 0; column < kColumnCount; ++column)
+        m_contentWidths[column] = std::max(m_contentWidths[column], head->sectionSizeHint(column));
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    QStyleOptionViewItem word = option;
+    word.features |= QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+    word.text = outcomeText(ConversionRow());
+    m_outcomeWidth = style()->sizeFromContents(QStyle::CT_ItemViewItem, &word, {}, this).width();
+    for (QTreeWidgetItem* item : items) {
+        for (int column = 0; column < kColumnCount; ++column) {
+            const int width = itemDelegate()->sizeHint(option, indexFromItem(item, column)).width();
+            m_contentWidths[column] = std::max(m_contentWidths[column], width);
+        }
+    }
+}
+
+void ResultsList::placeColumns() {
+    if (!m_autoColumns) return;
+    std::array<int, kColumnCount> widths = m_contentWidths;
+    // The numbers keep their width; the other columns share the rest.
+    int shared = viewport()->width() - widths[kSteps] - widths[kPlayingTime];
+    std::vector<int> names{kSource, kOutcome, kFolder, kTarget};
+    int wanted = 0;
+    for (const int column : names)
+        wanted += widths[column];
+    if (wanted > shared) {
+        // Those narrower than a common level show whole; the others are cut to that level.
+        std::sort(names.begin(), names.end(), [&](int a, int b) { return widths[a] < widths[b]; });
+        auto column = names.begin();
+        for (; column != names.end(); ++column) {
+            const int left = static_cast<int>(names.end() - column);
+            if (widths[*column] * left > shared) break;
+            shared -= widths[*column];
+        }
+        const int left = static_cast<int>(names.end() - column);
+        const int level = left > 0 ? std::max(0, shared / left) : 0;
+        for (auto cut = column; cut != names.end(); ++cut)
+            widths[*cut] = level;
+        shared -= level * left;
+    } else {
+        shared -= wanted;
+    }
+    // What is over goes to the folder, whose text is cut first and is often the longest; the
+    // outcome keeps room for its shortest word, from the folder too.
+    widths[kFolder] += std::max(0, shared);
+    const int outcome = std::min(m_contentWidths[kOutcome], m_outcomeWidth);
+    if (widths[kOutcome] < outcome) {
+        widths[kFolder] = std::max(0, widths[kFolder] - (outcome - widths[kOutcome]));
+        widths[kOutcome] = outcome;
+    }
+    m_placing = true;
+    for (int column = 0; column < kColumnCount; ++column)
+        header()->resizeSection(column, widths[column]);
+    m_placing = false;
+}
+
+void ResultsList::fitColumns() {
+    m_autoColumns = true;
+    placeColumns();
+}
+
+int ResultsList::fittingWidth() const {
+    int width = 0;
+    for (const int column : m_contentWidths)
+        width += column;
+    // The frame, and room for a vertical scroll bar whether it shows yet or not.
+    width += 2 * frameWidth();
+    return width + style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+}
+
+void ResultsList::resizeEvent(QResizeEvent* event) {
+    QTreeWidget::resizeEvent(event);
+    placeColumns();
+}
+
+void ResultsList::changeEvent(QEvent* event) {
+    QTreeWidget::changeEvent(event);
+    if (event->type() != QEvent::FontChange && event->type() != QEvent::StyleChange) return;
+    m_contentWidths = {};
+    QList<QTreeWidgetItem*> items;
+    for (int i = 0; i < topLevelItemCount(); ++i)
+        items << topLevelItem(i);
+    measure(items);
+    placeColumns();
 }
 
 bool ResultsList::selectNextProblem(bool fromTop) {

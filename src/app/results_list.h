@@ -3,6 +3,7 @@
 
 #include <QIcon>
 #include <QTreeWidget>
+#include <array>
 #include <deque>
 
 #include "app/conversion_row.h"
@@ -31,6 +32,11 @@ class ResultsList : public QTreeWidget {
     // Selects the next row that failed or needs a check (the first with `fromTop`), going round
     // at the end; false when there is none.
     bool selectNextProblem(bool fromTop = false);
+    // Sizes the columns to their contents again, after the user has dragged a divider: the
+    // names give up what the list's width lacks, the widest first, and take what it has over.
+    void fitColumns();
+    // The width at which every column shows whole.
+    int fittingWidth() const;
     // The row an item shows, or null.
     const ConversionRow* row(const QTreeWidgetItem* item) const;
     const ConversionRow* currentRow() const { return row(currentItem()); }
@@ -40,19 +46,30 @@ class ResultsList : public QTreeWidget {
   signals:
     // Double-click or Enter on a row.
     void openRowFolder(const ConversionRow& row);
+    // New rows have joined the list.
+    void rowsShown();
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     friend class RowItem;
     // The style's icon of a row's severity.
     const QIcon& icon(int severity) const;
+    // Widens the columns' content widths to hold these rows' cells.
+    void measure(const QList<QTreeWidgetItem*>& items);
+    void placeColumns();
 
     std::deque<ConversionRow> m_rows;  // stable while rows are added
     QLabel* m_hint;
     QList<QTreeWidgetItem*> m_pending;
     mutable QIcon m_icons[4];
+    std::array<int, kColumnCount> m_contentWidths{};
+    int m_outcomeWidth = 0;     // of "converted" with an icon
+    bool m_autoColumns = true;  // until the user drags a divider
+    bool m_placing = false;
 };
 
 }  // namespace z2o
