@@ -215,8 +215,8 @@ class WindowTest : public QObject {
             f.action("mnuConProtSes")->trigger();
             QCOMPARE(readBytes(f.dir / "Alpha.OSw"), converted.target);
             const int steps = row.rampTime == 0 ? 1 : 3;
-            QCOMPARE(f.text("statusText"),
-                     QStringLiteral("Alpha.ZS2 converted to Alpha.OSw: %1 steps").arg(steps));
+            QCOMPARE(f.text("statusText"), QStringLiteral("Alpha.ZS2 converted to Alpha.OSw: %1")
+                                               .arg(steps == 1 ? "1 step" : "3 steps"));
             QCOMPARE(
                 f.rows(),
                 QStringList{QStringLiteral("Alpha.ZS2|Alpha.OSw|%1|1:00.0|converted").arg(steps)});
@@ -313,13 +313,21 @@ class WindowTest : public QObject {
         f.action("mnuConvrtAlbm")->trigger();
         QCOMPARE(f.dir.names(), (std::vector<std::string>{"A.ZS2", "B.ZS2", "Relax.ZA2"}));
         QVERIFY(!f.window.isVisible());
-        QVERIFY(!f.window.state().albumMode);
     }
 
-    void dropsConvertInOrder() {
+    // A drop is a queue that never stops to ask, whatever an earlier command was answered.
+    void dropsConvertInOrderWithoutAsking() {
         Fixture f;
         f.session("notes.txt");
         QVERIFY(!f.drop({"notes.txt"}));
+        writeText(f.dir / "Bad.ZS2", "abc");
+        f.host.picks = {f.dir / "Bad.ZS2"};
+        f.host.answers = {kAnswerCancel};
+        f.action("mnuConProtSes")->trigger();
+        QCOMPARE(f.host.messages.size(), std::size_t{1});
+        f.list()->clear();
+        f.host.messages.clear();
+        f.host.dialogs.clear();
         QStringList during;
         f.host.onEvents = [&] { during << f.text("statusText"); };
         QString atNotFound;  // the status line while the missing entry's question shows
@@ -327,6 +335,7 @@ class WindowTest : public QObject {
             if (m.kind == MessageKind::SessionNotFound) atNotFound = f.text("statusText");
         };
         f.convertLibrary();
+        QVERIFY(f.host.messages.empty());
         QCOMPARE(f.rows(),
                  (QStringList{"A.ZS2|A.OSw|1|1:00.0|converted", "C.ZS2|C.OSw|1|1:00.0|converted",
                               "d.zs2|d.OSw|1|1:00.0|converted",
@@ -335,9 +344,14 @@ class WindowTest : public QObject {
                               "Bad.ZS2||||not converted: its data is not compatible",
                               "Ride.ZS2|Ride.OSw|5|12:03.0|converted",
                               "B.ZS2|B.OSw|6|1:00:00.0|converted", "Gone.ZS2||||not found"}));
-        QCOMPARE(f.text("statusText"), QStringLiteral("Album Relax.ZA2: 1 converted, 1 not found"));
+        QCOMPARE(f.text("statusText"),
+                 QStringLiteral("7 items: 6 converted, 0 up to date, 1 failed, 1 not found"));
         QCOMPARE(during.last(), QStringLiteral("Converting 1 of 2: B.ZS2"));
-        QCOMPARE(atNotFound, QStringLiteral("Converting 2 of 2: Gone.ZS2"));
+        QVERIFY(atNotFound.isEmpty());  // asked nothing
+        // The first row with a problem is selected, and F8 goes on to the next.
+        QCOMPARE(f.list()->currentItem()->text(ResultsList::kSource), QStringLiteral("notes.txt"));
+        f.action("actNextProblem")->trigger();
+        QCOMPARE(f.list()->currentItem()->text(ResultsList::kSource), QStringLiteral("Odd.ZS2"));
         QCOMPARE(
             readBytes(f.dir / "A.OSw"),
             convertSession(samples::buildSession("step duration=1:00.0\n"), {}, [](int) {}).target);
@@ -369,8 +383,8 @@ class WindowTest : public QObject {
             QString shown;
             int barWidth = 0;
             f.host.onEvents = [&] {
-                if (f.host.eventsCalls != 3) return;
-                QCoreApplication::processEvents();  // as the window's own host would
+                if (f.host.eventsCalls != 3) return;  // before the third session
+                QCoreApplication::processEvents();    // as the window's own host would
                 shown = bar->isVisible() ? bar->text() : QString();
                 barWidth = bar->width();
                 if (byKey) {
@@ -380,7 +394,7 @@ class WindowTest : public QObject {
                 }
             };
             QVERIFY(f.drop({"Lib", "After.ZS2"}));
-            QCOMPARE(shown, QStringLiteral("2 of 5"));
+            QCOMPARE(shown, QStringLiteral("1 of 5"));
             QVERIFY(barWidth >=
                     bar->fontMetrics().horizontalAdvance(QStringLiteral("5 of 5, 59 min left")));
             QCOMPARE(f.rows(), (QStringList{"1.ZS2|1.OSw|1|5:00.0|converted",
@@ -393,7 +407,8 @@ class WindowTest : public QObject {
                 testing::namesIn(f.dir.path() / "Lib"),
                 (std::vector<std::string>{"1.OSw", "1.ZS2", "2.ZS2", "3.ZS2", "4.ZS2", "5.ZS2"}));
             QCOMPARE(f.text("statusText"),
-                     QStringLiteral("Folder Lib: 1 converted, 1 failed (stopped)"));
+                     QStringLiteral("2 items: 1 converted, 0 up to date, 1 failed, 0 not found, "
+                                    "4 not reached (stopped)"));
             QVERIFY(!bar->isVisible());
             // A session the batch did not reach shows its steps as they would convert.
             f.select(QStringLiteral("3.ZS2"));
@@ -529,6 +544,7 @@ class WindowTest : public QObject {
         f.showActive();
         f.convertLibrary();
         auto* details = f.child<QPlainTextEdit>("rowDetails");
+        const QString outOfRange = adviceFor(kOverflow);
         // The details of each row with problems; the view draws what was converted, or says why
         // it draws nothing.
         const struct {
@@ -540,21 +556,25 @@ class WindowTest : public QObject {
             {"A.ZS2", {}, {}},
             {"Odd.ZS2",
              "Odd.ZS2: converted with 3 errors\n"
-             "Error 5, Invalid procedure call or argument: once, shown\n"
-             "Error 6, Overflow: 2 times, the first shown\n"
-             "Warning: Odd.OSw was written, but its conversion raised 3 errors. A value that "
-             "could not be computed keeps what an earlier step left in it: check the values of "
-             "this session before use.",
+             "Error 5, Invalid procedure call or argument: once at source record 1. " +
+                 outOfRange + "\nError 6, Overflow: 2 times, the first at source record 2. " +
+                 outOfRange +
+                 "\n"
+                 "Warning: Odd.OSw was written, but its conversion raised 3 errors. A value that "
+                 "could not be computed keeps what an earlier step left in it: check the values of "
+                 "this session before use.",
              {}},
             {"Bad.ZS2",
-             "Bad.ZS2: not converted: its data is not compatible\nShown: Data in ... " +
+             "Bad.ZS2: not converted: its data is not compatible\nData in ... " +
                  QDir::toNativeSeparators(f.path("Bad.ZS2")) +
-                 " isn't compatible with current spec.s. 'Open File' aborted",
+                 " isn't compatible with current spec.s. 'Open File' aborted. The file is damaged "
+                 "or is no Zendrel session: save it again in the program that made it.",
              "Bad.ZS2 \u2014 not converted: its data is not compatible"},
             {"Gone.ZS2",
-             "Gone.ZS2: not found\nShown: The session " +
+             "Gone.ZS2: not found\nError 53: The session " +
                  QDir::toNativeSeparators(f.path("Gone.ZS2")) +
-                 " could not be found. No Orvanel session was created.",
+                 " could not be found. No Orvanel session was created. Check that the session is "
+                 "still there, or correct the line that names it.",
              "Gone.ZS2 \u2014 not found"},
         };
         for (const auto& row : rows) {
@@ -656,13 +676,16 @@ class WindowTest : public QObject {
         onModal<QMessageBox>([&](QMessageBox* box) {
             QCOMPARE(box->windowTitle(), QStringLiteral("z2o"));
             QCOMPARE(box->defaultButton(), box->button(QMessageBox::Ok));
-            seen = box->text();
+            seen = box->text() + "|" + box->informativeText();
             QTest::keyClick(box, Qt::Key_Escape);
         });
-        QCOMPARE(host.showMessage(incompatibleMessage("x")), kAnswerCancel);
+        Message question = incompatibleMessage("x");
+        question.cancelStops = "Cancel stops the album.";
+        QCOMPARE(host.showMessage(question), kAnswerCancel);
         QCOMPARE(seen,
                  QStringLiteral(
-                     "Data in ...\nx\nisn't compatible with current spec.s.\n'Open File' aborted"));
+                     "Data in ...\nx\nisn't compatible with current spec.s.\n'Open File' aborted|"
+                     "Cancel stops the album."));
         TempDir dir;
         writeBytes(dir / "a.zs2", {});
         onModal<QFileDialog>([&](QFileDialog* dialog) {

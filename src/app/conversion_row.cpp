@@ -162,9 +162,10 @@ QString detailsText(const ConversionRow& row) {
                                    ? tr("The file is damaged or is no Zendrel session: save it "
                                         "again in the program that made it.")
                                    : adviceFor(message.errorNumber);
+        if (!text.endsWith(QLatin1Char('.'))) text += QLatin1Char('.');
         lines << (message.errorNumber != 0
-                      ? tr("Error %1: %2. %3").arg(message.errorNumber).arg(text, advice)
-                      : tr("%1. %2").arg(text, advice));
+                      ? tr("Error %1: %2 %3").arg(message.errorNumber).arg(text, advice)
+                      : tr("%1 %2").arg(text, advice));
     }
     if (row.needsCheck()) {
         lines << tr("Warning: %1 was written, but its conversion raised %2. A value that could "
