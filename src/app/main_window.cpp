@@ -5,6 +5,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -34,6 +35,7 @@ namespace z2o {
 namespace {
 
 constexpr int kClientWidth = 459;
+constexpr int kRowsWanted = 16;  // the rows a window grown for a library shows
 constexpr int kClientHeight = 326;
 
 bool isViewable(const QString& path) {
@@ -291,18 +293,43 @@ void MainWindow::fitToRows(bool asked) {
     if (isMaximized() || isFullScreen()) return;
     const int wanted = width() + std::max({0, lstResults->fittingWidth() - lstResults->width(),
                                            m_status->sizeHint().width() - m_status->width()});
-    if (wanted <= width()) return;
-    // Wider by as much, as far as the screen allows, and moved left if it would leave it.
+    // A library brings more rows than a few: room for a screenful of them, as far as it goes.
+    const int rowHeight = std::max(1, lstResults->sizeHintForRow(0));
+    const int rows = std::min(lstResults->topLevelItemCount(), kRowsWanted);
+    const int taller = height() + std::max(0, rows * rowHeight - lstResults->viewport()->height());
+    if (wanted <= width() && taller <= height()) return;
+    // Larger by as much, as far as the screen allows, and moved if it would leave it.
     const QRect screen = this->screen()->availableGeometry();
     QRect frame = frameGeometry();
-    const int frameWidth = frame.width() - width();
-    frame.setWidth(std::min(wanted + frameWidth, screen.width()));
+    const QSize decoration = frame.size() - size();
+    frame.setSize(QSize(std::min(std::max(wanted, width()) + decoration.width(), screen.width()),
+                        std::min(taller + decoration.height(), screen.height())));
     if (frame.right() > screen.right()) frame.moveRight(screen.right());
+    if (frame.bottom() > screen.bottom()) frame.moveBottom(screen.bottom());
     if (frame.left() < screen.left()) frame.moveLeft(screen.left());
+    if (frame.top() < screen.top()) frame.moveTop(screen.top());
+    const bool grows = taller > height();
     m_fit.resizing = true;
     if (isVisible() && frame.topLeft() != pos()) move(frame.topLeft());
-    resize(frame.width() - frameWidth, height());
+    resize(frame.size() - decoration);
     m_fit.resizing = false;
+    if (!grows) return;
+    // The height gained goes to the list, once the layout has it, as far as the view can spare.
+    const int listHeight =
+        rows * rowHeight + lstResults->header()->height() + 2 * lstResults->frameWidth();
+    QMetaObject::invokeMethod(
+        this,
+        [this, listHeight] {
+            auto* splitter = findChild<QSplitter*>(QStringLiteral("clientSplitter"));
+            QList<int> sizes = splitter->sizes();
+            const int spare = sizes[2] - m_pane->minimumSizeHint().height();
+            const int give = std::min(listHeight - sizes[0], spare);
+            if (give <= 0) return;
+            sizes[0] += give;
+            sizes[2] -= give;
+            splitter->setSizes(sizes);
+        },
+        Qt::QueuedConnection);
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
