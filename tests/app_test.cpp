@@ -151,8 +151,8 @@ class WindowTest : public QObject {
         QTest::keyClick(&f.window, Qt::Key_O, Qt::ControlModifier);
         QTest::keyClick(&f.window, Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(f.host.dialogs.size(), std::size_t{2});
-        QCOMPARE(f.host.dialogs[0].filter, std::string("Zendrel Session (*.ZS2)|*.ZS2"));
-        QCOMPARE(f.host.dialogs[1].filter, std::string("Zendrel Album (*.ZA2)|*.ZA2"));
+        QCOMPARE(f.host.dialogs[0].filter(), std::string("Zendrel Session (*.ZS2)|*.ZS2"));
+        QCOMPARE(f.host.dialogs[1].filter(), std::string("Zendrel Album (*.ZA2)|*.ZA2"));
         QTest::keyClick(&f.window, Qt::Key_Q, Qt::ControlModifier);
         QVERIFY(!f.window.isVisible());
     }
@@ -701,7 +701,7 @@ class WindowTest : public QObject {
             dialog->selectFile(QString::fromStdString(dir / "a.zs2"));
             static_cast<QDialog*>(dialog)->accept();
         });
-        const auto picked = host.showOpen({"Zendrel Session (*.ZS2)|*.ZS2", "*.ZS2",
+        const auto picked = host.showOpen({"Zendrel Session", "*.ZS2", "*.ZS2",
                                            "Select Zendrel session/s to convert",
                                            dir.path().string(), kOpenFlags, true});
         QVERIFY(picked);

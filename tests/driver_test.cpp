@@ -58,7 +58,7 @@ TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
     // No folder remembered yet: the dialog starts in the program's folder.
     const OpenDialogSettings& d = host.dialogs.at(0);
     EXPECT_EQ(
-        std::tie(d.filter, d.defaultExt, d.dialogTitle, d.initDir, d.flags, d.cancelError),
+        std::tuple(d.filter(), d.defaultExt, d.dialogTitle, d.initDir, d.flags, d.cancelError),
         std::tuple("Zendrel Session (*.ZS2)|*.ZS2", "*.ZS2", "Select Zendrel session/s to convert",
                    host.programFolderPath, 0x201804U, true));
     EXPECT_EQ(host.eventsCalls, 1);

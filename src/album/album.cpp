@@ -85,9 +85,8 @@ std::optional<RunError> readAlbumEntries(const std::string& albumPath,
 }
 
 BatchOutcome runAlbumConversion(ProgramState& state, Host& host) {
-    const std::optional<PickedFile> picked =
-        pickFile(state, host,
-                 {"Zendrel Album (*.ZA2)|*.ZA2", "*.ZA2", "Select Zendrel album to convert", {}});
+    const std::optional<PickedFile> picked = pickFile(
+        state, host, {"Zendrel Album", "*.ZA2", "*.ZA2", "Select Zendrel album to convert", {}});
     if (!picked) return {};
     Batch batch(host, state.ramp);
     convertAlbum(state, batch, picked->fileName);

@@ -366,12 +366,9 @@ void MainWindow::viewSessionFile() {
             return;
         }
     }
-    OpenDialogSettings settings{"Orvanel or Zendrel Session (*.OSw *.ZS2)|*.OSw *.ZS2",
-                                "*.OSw",
-                                tr("View session file").toStdString(),
-                                m_state.lastFolder,
-                                kOpenFlags,
-                                false};
+    OpenDialogSettings settings{
+        "Orvanel or Zendrel Session", "*.OSw *.ZS2", "*.OSw", tr("View session file").toStdString(),
+        m_state.lastFolder,           kOpenFlags,    false};
     if (const auto picked = m_host->showOpen(settings)) {
         showSession(QString::fromStdString(picked->fileName));
     }

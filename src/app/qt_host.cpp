@@ -21,22 +21,18 @@ constexpr bool kCaseSensitiveNames = false;
 constexpr bool kCaseSensitiveNames = true;
 #endif
 
-QString nameFilter(const std::string& filter) {
-    QString description = fromUtf8(filter).section(QLatin1Char('|'), 0, 0);
-    const QString pattern = fromUtf8(filter).section(QLatin1Char('|'), 1, 1);
-    if (kCaseSensitiveNames && !pattern.isEmpty() && pattern != pattern.toLower()) {
-        description.replace(
-            QLatin1Char('(') + pattern + QLatin1Char(')'),
-            QLatin1Char('(') + pattern + QLatin1Char(' ') + pattern.toLower() + QLatin1Char(')'));
-    }
-    return description;
+QString nameFilter(const OpenDialogSettings& settings) {
+    QString patterns = fromUtf8(settings.patterns);
+    if (kCaseSensitiveNames && patterns != patterns.toLower())
+        patterns += QLatin1Char(' ') + patterns.toLower();
+    return fromUtf8(settings.filterName) + QStringLiteral(" (") + patterns + QLatin1Char(')');
 }
 
 }  // namespace
 
 std::optional<PickedFile> QtHost::showOpen(const OpenDialogSettings& settings) {
     QFileDialog dialog(m_parent, fromUtf8(settings.dialogTitle), fromUtf8(settings.initDir),
-                       nameFilter(settings.filter));
+                       nameFilter(settings));
     dialog.setObjectName(QStringLiteral("dialogFileMangr"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     // One existing file; a folder that does not exist cannot be entered either.

@@ -142,9 +142,9 @@ SessionOutcome convertSessionFile(const std::string& sourcePath, const RampSetti
 }
 
 SessionOutcome runSessionConversion(ProgramState& state, Host& host) {
-    const std::optional<PickedFile> picked = pickFile(
-        state, host,
-        {"Zendrel Session (*.ZS2)|*.ZS2", "*.ZS2", "Select Zendrel session/s to convert", {}});
+    const std::optional<PickedFile> picked =
+        pickFile(state, host,
+                 {"Zendrel Session", "*.ZS2", "*.ZS2", "Select Zendrel session/s to convert", {}});
     if (!picked) {
         SessionOutcome cancelled;
         host.sessionDone(cancelled);

@@ -23,12 +23,16 @@ inline constexpr std::uint32_t kOpenFlags =
     kHideReadOnly | kPathMustExist | kFileMustExist | kLongNames;
 
 struct OpenDialogSettings {
-    std::string filter;      // "Description (*.EXT)|*.EXT"
+    std::string filterName;  // "Zendrel Session"
+    std::string patterns;    // "*.ZS2", or several apart by blanks
     std::string defaultExt;  // "*.EXT"
     std::string dialogTitle;
     std::string initDir;
     std::uint32_t flags = 0;
     bool cancelError = false;
+
+    // The filter as the common dialog takes it: "Zendrel Session (*.ZS2)|*.ZS2".
+    std::string filter() const { return filterName + " (" + patterns + ")|" + patterns; }
 };
 
 struct PickedFile {
