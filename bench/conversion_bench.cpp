@@ -2,7 +2,7 @@
 #include <benchmark/benchmark.h>
 
 #include "convert/session.h"
-#include "session_builder.h"
+#include "samples/session_builder.h"
 
 namespace {
 

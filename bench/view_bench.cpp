@@ -8,7 +8,7 @@
 
 #include "app/session_view.h"
 #include "convert/session.h"
-#include "session_builder.h"
+#include "samples/session_builder.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "session_builder.h"
+#include "samples/session_builder.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "session_builder.h"
+#include "samples/session_builder.h"
 
 #include <bit>
 #include <charconv>

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "album/album.h"
-#include "test_support.h"
+#include "tests/test_support.h"
 
 namespace z2o {
 namespace {

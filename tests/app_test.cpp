@@ -12,8 +12,8 @@
 #include "app/termination_signal.h"
 #include "convert/messages.h"
 #include "convert/session.h"
-#include "session_builder.h"
-#include "test_support.h"
+#include "samples/session_builder.h"
+#include "tests/test_support.h"
 
 using namespace z2o;
 using Role = StepRole;

@@ -6,7 +6,7 @@
 
 #include "convert/duration.h"
 #include "convert/session.h"
-#include "session_builder.h"
+#include "samples/session_builder.h"
 
 namespace z2o {
 namespace {

@@ -1,8 +1,6 @@
 // The session command end to end on real files, with a scripted host.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
@@ -11,8 +9,8 @@
 #include "convert/driver.h"
 #include "convert/file_io.h"
 #include "convert/session.h"
-#include "session_builder.h"
-#include "test_support.h"
+#include "samples/session_builder.h"
+#include "tests/test_support.h"
 
 namespace z2o {
 namespace {
@@ -88,22 +86,16 @@ TEST_F(Driver, NewAndReplacedTargetsOfTheLongestNames) {
             writeText(dir / renamed, "another run's");
         return byName ? noUnnamedFiles(operation, path) : 0;
     });
-#ifndef _WIN32  // Windows has only a read-only attribute, and a read-only target is refused
-    const mode_t umaskBefore = umask(022);
+    const unsigned umaskBefore = testing::system::setUmask(022);
     const fs::perms kept = fs::perms(0602);  // rw-----w-
-    const bool unnamedFiles = true;
-#else
-    const bool unnamedFiles = false;  // every target goes by a named temporary file
-#endif
     // A name, and how a random name beside it begins: cut after 233 bytes, or after 232 where the
     // 233rd is inside a character.
-    const std::pair<std::string, std::string> rows[] = {
+    std::vector<std::pair<std::string, std::string>> rows = {
         {"x" + e116 + e116.substr(0, 18), ".x" + e116 + "."},
         {e116 + e116.substr(0, 14), "." + e116 + "."},
-#ifndef _WIN32  // a name in a legacy code page: "£" in Latin-1 looks like no character's start
-        {std::string(251, '\xA3'), ".."},
-#endif
     };
+    // A name in a legacy code page: "£" in Latin-1 looks like no character's start.
+    if (testing::system::kNamesAreBytes) rows.emplace_back(std::string(251, '\xA3'), "..");
     for (const auto& [stem, cut] : rows) {
         const std::string source = stem + ".ZS2", target = stem + ".OSw";
         writeBytes(dir / source, samples::buildSession("step\n"));
@@ -119,14 +111,15 @@ TEST_F(Driver, NewAndReplacedTargetsOfTheLongestNames) {
                 EXPECT_EQ(dir.names(),
                           (other ? Names{renamed, target, source} : Names{target, source}));
                 if (other) fs::remove(toPath(dir / renamed));
-#ifndef _WIN32
-                EXPECT_EQ(fs::status(toPath(dir / target)).permissions(),
-                          replacing ? kept : fs::perms(0644));
-                fs::permissions(toPath(dir / target), kept);
-#endif
+                if (testing::system::kPermissionBits) {
+                    EXPECT_EQ(fs::status(toPath(dir / target)).permissions(),
+                              replacing ? kept : fs::perms(0644));
+                    fs::permissions(toPath(dir / target), kept);
+                }
                 // The name it had before it took its place: its own, the fixed one beside it, or a
                 // random one beside it, cut.
-                const bool fixed = unnamedFiles && !byName && (!replacing || target.size() == 250);
+                const bool fixed = testing::system::kUnnamedFiles && !byName &&
+                                   (!replacing || target.size() == 250);
                 EXPECT_EQ(renamed, !fixed      ? cut + renamed.substr(cut.size(), 16) + ".tmp"
                                    : replacing ? "." + target + ".tmp"
                                                : target);
@@ -135,9 +128,7 @@ TEST_F(Driver, NewAndReplacedTargetsOfTheLongestNames) {
         for (const std::string& name : {source, target})
             fs::remove(toPath(dir / name));
     }
-#ifndef _WIN32
-    umask(umaskBefore);
-#endif
+    testing::system::setUmask(umaskBefore);
     setFileFaultHook(nullptr);
 }
 
@@ -273,7 +264,7 @@ TEST_F(Driver, SourcesThatCannotBeConverted) {
                samples::buildSession("step duration=20:00.0 channel=0x3C repeat=8192\n"));
     const std::string incompatible = "isn't compatible with current spec.s.\r\n'Open File' aborted";
     using Status = SessionOutcome::Status;
-    const std::tuple<std::string, Status, std::string> rows[] = {
+    std::vector<std::tuple<std::string, Status, std::string>> rows = {
         {"L0.ZS2", Status::Converted, ""},
         {"L45.ZS2", Status::Converted, ""},
         {"L90.ZS2", Status::Converted, ""},
@@ -289,21 +280,9 @@ TEST_F(Driver, SourcesThatCannotBeConverted) {
         {"Same.OSw", Status::Failed, "Path/File access error\r\n@Same.OSw"},
         {"RO.ZS2", Status::Failed, "Permission denied\r\n@RO.OSw"},
         {"Dir.ZS2", Status::Failed, "Path/File access error\r\n@Dir.OSw"},
-#ifdef __linux__
-        // Windows (Wine at least) answers a name too long with "not found".
-        {std::string(300, 'n') + ".ZS2", Status::Failed,
-         "Bad file name or number\r\n@" + std::string(300, 'n') + ".ZS2"},
-        // Longer than the size it reports: the source is not what it was when opened.
-        {"Grows.ZS2", Status::Failed, "Device I/O error\r\n@Grows.ZS2"},
-        // Neither waits: a pipe for a writer, a device for its end.
-        {"Pipe.ZS2", Status::Failed, "Path/File access error\r\n@Pipe.ZS2"},
-        {"/dev/zero", Status::Failed, "Path/File access error\r\n/dev/zero"},
-#endif
     };
-#ifdef __linux__
-    fs::create_symlink("/proc/version", dir.path() / "Grows.ZS2");
-    ASSERT_EQ(mkfifo((dir / "Pipe.ZS2").c_str(), 0600), 0);
-#endif
+    for (const auto& [name, text] : testing::system::unreadableSources(dir))
+        rows.emplace_back(name, Status::Failed, text);
     const auto before = dir.names();
     for (const FileFaultHook& hook : {FileFaultHook{}, noUnnamedFiles}) {
         setFileFaultHook(hook);

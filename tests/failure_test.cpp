@@ -1,10 +1,6 @@
 // Files that fail under the conversion: what the user is told and what is left on disk.
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
-
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -13,8 +9,8 @@
 #include "convert/batch.h"
 #include "convert/driver.h"
 #include "convert/file_io.h"
-#include "session_builder.h"
-#include "test_support.h"
+#include "samples/session_builder.h"
+#include "tests/test_support.h"
 
 namespace z2o {
 namespace {
@@ -22,13 +18,8 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<std::uint8_t> kOldTarget(777, 0x5A);
-#ifdef __linux__
-constexpr bool kUnnamedFiles = true;
-constexpr const char* kSync = "syncgroup";  // one sync of the file system for a whole group
-#else
-constexpr bool kUnnamedFiles = false;  // every target goes by a named temporary file
-constexpr const char* kSync = "sync";
-#endif
+const bool kUnnamedFiles = testing::system::kUnnamedFiles;
+const char* const kSync = testing::system::kGroupSync;
 
 class Failures : public ::testing::Test {
   protected:
@@ -81,14 +72,17 @@ TEST_F(Failures, WriteFailuresLeaveTheTargetAsItWas) {
         int number;
     };
     const Row rows[] = {
-        {"create", EACCES, kPermissionDenied}, {"create", EROFS, kPermissionDenied},
-        {"write", ENOSPC, kDiskFull},          {"write", EFBIG, kDiskFull},
-        {"write", EIO, kDeviceIoError},        {kSync, EIO, kDeviceIoError},
-        {"rename", EACCES, kPermissionDenied}, {"rename", EXDEV, kPathFileAccessError},
-        {"read", EACCES, kPermissionDenied},   {"read", EIO, kDeviceIoError},
-#ifdef EDQUOT
-        {"write", EDQUOT, kDiskFull},
-#endif
+        {"create", EACCES, kPermissionDenied},
+        {"create", EROFS, kPermissionDenied},
+        {"write", ENOSPC, kDiskFull},
+        {"write", EFBIG, kDiskFull},
+        {"write", EIO, kDeviceIoError},
+        {kSync, EIO, kDeviceIoError},
+        {"rename", EACCES, kPermissionDenied},
+        {"rename", EXDEV, kPathFileAccessError},
+        {"read", EACCES, kPermissionDenied},
+        {"read", EIO, kDeviceIoError},
+        {"write", testing::system::kQuotaError, kDiskFull},
     };
     for (const int refusal : {0, EOPNOTSUPP, EISDIR, EINVAL}) {
         named = refusal != 0;
@@ -175,10 +169,9 @@ TEST_F(Failures, BatchesCommitInGroups) {
 
 // Run as an ordinary user (scripts/ci-as-user): root reads and writes past permissions.
 TEST_F(Failures, PermissionsOfARealUser) {
-#ifdef _WIN32
-    GTEST_SKIP() << "Windows has no permission bits; its read-only attribute is a driver row";
-#else
-    if (geteuid() == 0) GTEST_SKIP() << "root reads and writes past permissions";
+    if (!testing::system::kPermissionBits)
+        GTEST_SKIP() << "no permission bits; a read-only attribute is a driver row";
+    if (testing::system::runsAsRoot()) GTEST_SKIP() << "root reads and writes past permissions";
     using P = fs::perms;
     struct Row {
         P source, folder;
@@ -212,7 +205,6 @@ TEST_F(Failures, PermissionsOfARealUser) {
         EXPECT_EQ(readBytes(folder / "A.OSw") == kOldTarget, row.message != nullptr) << what;
         fs::remove_all(folder);
     }
-#endif
 }
 
 // The system itself refuses to put the target in place, both ways of making one: the target became
@@ -221,11 +213,7 @@ TEST_F(Failures, PermissionsOfARealUser) {
 // for a success, and an old target in place stays.
 TEST_F(Failures, PuttingTheTargetInPlaceRefusedByTheSystem) {
     const std::string target = dir / "A.OSw";
-    std::vector<std::pair<std::string, std::string>> rows = {{"folder", "Path/File access error"},
-                                                             {"gone", "Path not found"}};
-#ifdef _WIN32
-    rows = {{"folder", "Permission denied"}, {"held", "Permission denied"}};
-#endif
+    const auto rows = testing::system::placementRefusals();
     std::string what;
     std::FILE* held = nullptr;
     host.onMessage = nullptr;

@@ -12,8 +12,8 @@
 #include "convert/file_io.h"
 #include "convert/session.h"
 #include "convert/target_record.h"
-#include "session_builder.h"
-#include "test_support.h"
+#include "samples/session_builder.h"
+#include "tests/test_support.h"
 
 namespace z2o {
 namespace {

@@ -20,8 +20,8 @@
 
 #include "convert/file_io.h"
 #include "convert/session.h"
-#include "session_builder.h"
-#include "test_support.h"
+#include "samples/session_builder.h"
+#include "tests/test_support.h"
 
 namespace z2o {
 namespace {
@@ -165,6 +165,12 @@ TEST_F(KilledRuns, SigintAndSigtermAbandonTheFileAndEndTheRunWithItsSummary) {
     }
 }
 
+#ifdef __SANITIZE_ADDRESS__
+constexpr const char* kNoProc = "";  // the sanitizers read their options from /proc
+#else
+constexpr const char* kNoProc = "mount -t tmpfs none /proc && ";
+#endif
+
 // A small file system that fills up, then made read-only: the old targets stay as they were and
 // no new one appears. Then without /proc, where a target goes by a named temporary file: refused
 // in the read-only folder for that reason, and replacing a target elsewhere.
@@ -173,11 +179,6 @@ TEST(Disks, FullAndReadOnly) {
     // it).
     if (runProgram("/usr/bin/unshare", {"-rm", "true"}, "/").status != 0)
         GTEST_SKIP() << "no namespaces of our own here";
-#ifdef __SANITIZE_ADDRESS__
-    const char* noProc = "";  // the sanitizers read their options from /proc
-#else
-    const char* noProc = "mount -t tmpfs none /proc && ";
-#endif
     TempDir dir;
     // 2,000 steps become 218,000 bytes: more than the disk holds.
     writeBytes(dir / "Big.ZS2", samples::buildSession("step repeat=2000\n"));
@@ -191,7 +192,7 @@ TEST(Disks, FullAndReadOnly) {
          "cp Small.ZS2 d/New.ZS2 && cp Old.OSw d/Big.OSw && cp Old.OSw d/Small.OSw && "
          "\"$0\" d/Big.ZS2; echo $?; mount -o remount,bind,ro d && \"$0\" d/Small.ZS2 d/New.ZS2; "
          "echo $?; " +
-             std::string(noProc) + "\"$0\" Small.ZS2 d/New.ZS2; echo $?; " +
+             std::string(kNoProc) + "\"$0\" Small.ZS2 d/New.ZS2; echo $?; " +
              "LC_ALL=C ls -A d && cmp Old.OSw d/Big.OSw && cmp Old.OSw d/Small.OSw",
          Z2O_CONVERT},
         fromPath(dir.path()));

@@ -12,8 +12,8 @@
 
 #include "convert/duration.h"
 #include "convert/session.h"
-#include "session_builder.h"
-#include "test_support.h"
+#include "samples/session_builder.h"
+#include "tests/test_support.h"
 
 namespace z2o {
 namespace {

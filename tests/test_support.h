@@ -51,13 +51,32 @@ enum class Terminal { None, ForErrors, ForBoth };
 // its standard output and error captured.
 ProgramRun runProgram(const std::string& program, const std::vector<std::string>& arguments,
                       const std::string& folder, Terminal terminal = Terminal::None);
-#ifndef _WIN32
-// Starts it without waiting, its output in the files `out` and `err`: the process id.
+// POSIX only: starts it without waiting, its output in the files `out` and `err`: the process id.
 int startProgram(const std::string& program, const std::vector<std::string>& arguments,
                  const std::string& folder, const std::string& out, const std::string& err);
-// Its exit status, or 128 and the signal that ended it.
+// POSIX only: its exit status, or 128 and the signal that ended it.
 int waitForProgram(int pid);
-#endif
+
+// What differs by system, from test_support_posix.cpp or test_support_windows.cpp.
+namespace system {
+extern const bool kUnnamedFiles;       // a target can be written without a name
+extern const bool kPermissionBits;     // files have them
+extern const bool kNamesAreBytes;      // a name need not be text in any code page
+extern const char* const kGroupSync;   // the operation that makes a commit group durable
+extern const int kQuotaError;          // the errno value of a full quota
+extern const std::string kLegacyName;  // "für" in cp1252, as this system reads it
+bool runsAsRoot();
+unsigned setUmask(unsigned mask);          // the one before
+std::optional<std::string> growingFile();  // a file longer than the size it reports
+// Sources only this system can make unreadable, made in `dir`: each name and its message.
+std::vector<std::pair<std::string, std::string>> unreadableSources(const TempDir& dir);
+// How the system refuses to put a target in place (see the failure tests): each way and why.
+std::vector<std::pair<std::string, std::string>> placementRefusals();
+// Runs a program, its standard output into the file `out`, its errors (or all a terminal
+// showed) into `err`: its exit status.
+int run(const std::string& program, const std::vector<std::string>& arguments,
+        const std::string& folder, Terminal terminal, const std::string& out, std::string& err);
+}  // namespace system
 
 class ScriptedHost : public Host {
   public:
