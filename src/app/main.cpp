@@ -57,9 +57,9 @@ void defineOptions(QCommandLineParser& parser, bool withQtOptions) {
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(QStringLiteral(
         "Converts Zendrel sessions (ZS2) and albums (ZA2) into Orvanel sessions (OSw).\n"
-        "Each FILE is converted in order once the window shows: a session as an album entry "
-        "is, an album as the album command converts it, a folder with every session below "
-        "it."));
+        "Each FILE is converted in order once the window shows, as one batch that asks "
+        "nothing: a session, every session an album lists, every session below a folder. What "
+        "goes wrong shows in the rows of the window's list."));
     parser.addHelpOption();
     // -V as z2o-convert and z2o-inspect spell it.
     parser.addOption(QCommandLineOption({QStringLiteral("V"), QStringLiteral("version")},

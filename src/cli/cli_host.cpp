@@ -63,6 +63,11 @@ void CliHost::clearProgress() {
 }
 
 void CliHost::sessionDone(const SessionOutcome& outcome) {
+    if (outcome.status == SessionOutcome::Status::Stopped) {
+        clearProgress();
+        std::cerr << "z2o-convert: " << outcome.sourcePath
+                  << ": stopped before its target was complete; an old target stays as it was\n";
+    }
     if (!outcome.succeeded()) return;
     const std::string steps = countText(outcome.steps, "step", "steps");
     std::string state;
