@@ -249,7 +249,8 @@ TEST_F(Driver, TargetNames) {
 // target (all-zero records hold no step).
 TEST_F(Driver, SourcesThatCannotBeConverted) {
     for (const std::size_t bytes : {0, 44, 45, 46, 90, 32767 * 45})  // the most records read
-        writeBytes(dir / ("L" + std::to_string(bytes) + ".ZS2"), std::vector<std::uint8_t>(bytes));
+        writeBytes(dir / std::string("L").append(std::to_string(bytes)).append(".ZS2"),
+                   std::vector<std::uint8_t>(bytes));
     fs::create_directories(dir.path() / "Folder.ZS2");
     fs::create_directories(dir.path() / "Dir.OSw");
     writeBytes(dir / "Big.ZS2", std::vector<std::uint8_t>(32768 * kSourceRecordSize, 0));

@@ -185,13 +185,14 @@ TEST_F(Failures, PermissionsOfARealUser) {
         {P::owner_read, P::owner_write | P::owner_exec, nullptr},  // enterable, not listable
     };
     const fs::path folder = dir.path() / "in";
+    const std::string source = dir / "in/A.ZS2", target = dir / "in/A.OSw";
     for (const Row& row : rows) {
         fs::create_directories(folder);
-        writeBytes(folder / "A.ZS2", samples::buildSession("step\n"));
-        writeBytes(folder / "A.OSw", kOldTarget);
+        writeBytes(source, samples::buildSession("step\n"));
+        writeBytes(target, kOldTarget);
         fs::permissions(folder / "A.ZS2", row.source);
         fs::permissions(folder, row.folder);
-        const SessionOutcome outcome = convert(folder / "A.ZS2");
+        const SessionOutcome outcome = convert(source);
         fs::permissions(folder, P::owner_all);
         fs::permissions(folder / "A.ZS2", P::owner_all);
         const std::string what = row.message ? denied + row.message : "converted";
@@ -202,7 +203,7 @@ TEST_F(Failures, PermissionsOfARealUser) {
         EXPECT_EQ(host.messages.size(), row.message ? 1U : 0U) << what;
         for (const Message& message : host.messages)
             EXPECT_EQ(message.text(), dir.expand(what));
-        EXPECT_EQ(readBytes(folder / "A.OSw") == kOldTarget, row.message != nullptr) << what;
+        EXPECT_EQ(readBytes(target) == kOldTarget, row.message != nullptr) << what;
         fs::remove_all(folder);
     }
 }
