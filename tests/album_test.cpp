@@ -115,6 +115,7 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
         {gone, "OO", 0, 4, "A.OSw", "",
          goneMessage + ", Path not found: The session @NoFolder/X.ZS2"},
         {gone, "C", 0, 2, "", "@NoFolder/X.ZS2, @A.ZS2", goneMessage},
+        {"A.ZS2\r\nGone.ZS2", "O", 0, 3, "A.OSw", "", goneMessage},
         // Cancel to data that is not whole records stops after that session.
         {"Short.ZS2\nA.ZS2\nShort.ZS2\nDeep\\B.ZS2\n", "OC", 0, 4, "A.OSw", "@Deep/B.ZS2",
          "Data in ..., Data in ..."},
@@ -132,6 +133,11 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
         for (const char* a = row.answers; *a; ++a)
             album.host.answers.push_back(*a == 'O' ? kAnswerOk : kAnswerCancel);
         album.host.stopAtEventsCall = row.stopAt;
+        // Its messages wait for the user: nothing converted before one waits uncommitted.
+        album.host.asks = true;
+        album.host.onMessage = [&album](const Message&) {
+            EXPECT_EQ(album.host.outcomes.size() + 1, album.host.progress.size());
+        };
         album.state.lastAnswer = kAnswerCancel;  // left by an earlier command: no reason to stop
         const std::string lines = album.dir.expand(row.lines);
         const BatchOutcome outcome = album.convert(lines);

@@ -25,7 +25,6 @@ BatchCounts countOutcomes(std::span<const SessionOutcome> entries) {
             case SessionOutcome::Status::Rejected:
             case SessionOutcome::Status::Failed:
                 ++counts.failed;
-                break;
         }
         if (entry.succeeded() && entry.errorCount() > 0) ++counts.withErrors;
     }
@@ -66,8 +65,6 @@ void Batch::settle(std::size_t index, const std::optional<RunError>& error) {
     if (error) {
         entry.status = SessionOutcome::Status::Failed;
         entry.runError = error;
-        entry.steps = 0;
-        entry.playingTenths = 0;
         Message message = failureMessage(*error, entry.sourcePath, entry.targetPath);
         entry.targetPath.clear();  // never written
         entry.answer = m_host.showMessage(message);

@@ -59,7 +59,6 @@ void CommitGroup::makeDurable() {
 }
 
 void CommitGroup::commit() {
-    if (m_pending.empty()) return;
     makeDurable();
     std::set<std::string> folders;
     for (Pending& pending : m_pending) {
