@@ -19,6 +19,7 @@
 #include "convert/driver.h"
 #include "convert/file_io.h"
 #include "convert/file_kind.h"
+#include "convert/pick_file.h"
 
 namespace z2o {
 namespace {
@@ -200,7 +201,7 @@ bool MainWindow::openFiles(const QStringList& paths) {
                     break;
                 case PathKind::Album:
                     // As with an album picked in the dialog, the next dialog opens in its folder.
-                    m_state.lastFolder = fromPath(toPath(path).parent_path());
+                    rememberFolderOf(m_state, path);
                     convertAlbum(m_state, batch, path);
                     break;
                 case PathKind::Session:

@@ -11,8 +11,12 @@ std::optional<PickedFile> pickFile(ProgramState& state, Host& host, OpenDialogSe
     settings.flags = kOpenFlags;
     settings.cancelError = true;
     std::optional<PickedFile> picked = host.showOpen(settings);
-    if (picked) state.lastFolder = fromPath(toPath(picked->fileName).parent_path());
+    if (picked) rememberFolderOf(state, picked->fileName);
     return picked;
+}
+
+void rememberFolderOf(ProgramState& state, const std::string& path) {
+    state.lastFolder = fromPath(toPath(path).parent_path());
 }
 
 }  // namespace z2o
