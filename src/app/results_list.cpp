@@ -351,7 +351,8 @@ bool ResultsList::selectNextProblem(bool fromTop) {
         const ConversionRow* found = row(item);
         if (!found || !found->hasProblems() || found->outcome == ConversionRow::Outcome::Stopped)
             continue;
-        setCurrentItem(item);
+        // Selected as well as current, also when it was current already.
+        setCurrentItem(item, 0, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         scrollToItem(item);
         return true;
     }
