@@ -31,8 +31,8 @@ class CommitGroup {
     ~CommitGroup();  // commits what waits
 
     void add(std::unique_ptr<TargetFile> target, Done done);
-    // Full in files (open files stay few) or in bytes (so little waits unsynced), or old enough
-    // that what waits should be reported.
+    // Full in files (open files stay within a quarter of the limit) or in bytes (so little waits
+    // unsynced), or old enough that what waits should be reported.
     bool due() const;
     bool empty() const { return m_pending.empty(); }
     void commit();
