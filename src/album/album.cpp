@@ -118,11 +118,11 @@ bool convertEntry(ProgramState& state, Batch& batch, const ResolvedEntry& entry)
 
 }  // namespace
 
-bool convertAlbum(ProgramState& state, Batch& batch, const std::string& albumPath) {
+void convertAlbum(ProgramState& state, Batch& batch, const std::string& albumPath) {
     std::vector<ResolvedEntry> entries;
     if (const std::optional<RunError> error = readAlbumEntries(albumPath, entries)) {
         batch.fail(*error, albumPath);
-        return true;
+        return;
     }
     std::vector<std::string> paths;
     for (const ResolvedEntry& entry : entries)
@@ -143,7 +143,6 @@ bool convertAlbum(ProgramState& state, Batch& batch, const std::string& albumPat
         }
     }
     batch.setCancelStops({});
-    return !batch.stopped();
 }
 
 }  // namespace z2o

@@ -37,8 +37,8 @@ BatchOutcome runAlbumConversion(ProgramState& state, Host& host);
 
 // Converts every session the album at `albumPath` lists into `batch`, in order: an entry that is
 // not there is told (and asks whether to go on), and Cancel in any message stops the album, as
-// does a stop the host asks for between sessions. False when the batch stopped.
-bool convertAlbum(ProgramState& state, Batch& batch, const std::string& albumPath);
+// does a stop the host asks for between sessions.
+void convertAlbum(ProgramState& state, Batch& batch, const std::string& albumPath);
 
 // The entries of the album at `albumPath`, resolved against its folder, as the album command
 // takes them up, appended to `entries` (which its callers hand over empty); an error when the

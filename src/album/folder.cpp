@@ -42,17 +42,16 @@ FolderScan findSessions(const std::string& folder) {
     return scan;
 }
 
-bool convertSessions(Batch& batch, const std::vector<std::string>& sessions) {
+void convertSessions(Batch& batch, const std::vector<std::string>& sessions) {
     for (std::size_t i = 0; i < sessions.size(); ++i) {
         if (const StopCause cause = batch.stopHere(); cause != StopCause::None) {
             batch.stop(cause, std::span(sessions).subspan(i));
-            return false;
+            return;
         }
         batch.host().batchProgress(static_cast<int>(i + 1), static_cast<int>(sessions.size()),
                                    sessions[i]);
         batch.convert(sessions[i]);
     }
-    return true;
 }
 
 std::size_t convertFolder(Batch& batch, const std::string& folder) {

@@ -23,9 +23,8 @@ struct FolderScan {
 // are not followed, so a link loop cannot trap the walk; links to files are taken.
 FolderScan findSessions(const std::string& folder);
 
-// Converts each session into `batch` in order, asking between sessions whether to stop. False
-// when the batch stopped.
-bool convertSessions(Batch& batch, const std::vector<std::string>& sessions);
+// Converts each session into `batch` in order, asking between sessions whether to stop.
+void convertSessions(Batch& batch, const std::vector<std::string>& sessions);
 
 // findSessions, each folder that cannot be read told as a failure of the batch, then
 // convertSessions. How many sessions the walk found.
