@@ -635,6 +635,23 @@ class WindowTest : public QObject {
         }
     }
 
+    void drawsAnySessionWithoutFault() {
+        // Values a hand-made file may hold, drawn segment by segment and per column.
+        std::vector<TargetStepRecord> records(1000);
+        records[10].freq = {NAN, 5, 5, 5, INFINITY, 5, 5, 5};
+        records[10].pitch = {150, -3e38F, 150, 3e38F};
+        records[10].duration = {'-', '1', ':', '0', '0', '.', '0'};
+        SessionView view;
+        view.setRecords(records);
+        QCOMPARE(view.totalTenths(), std::int64_t{0});
+        for (const QSize size : {QSize(2000, 300), QSize(320, 200)}) {
+            view.resize(size);
+            QImage image(size, QImage::Format_ARGB32_Premultiplied);
+            view.render(&image);
+            QCOMPARE(view.hitTest(size.width() / 2), 999);
+        }
+    }
+
     void loaderRefusesWhatIsNoSession() {
         const std::tuple<const char*, std::size_t, const char*> rows[] = {
             {"short.OSw", 2 * kTargetRecordSize - 1,
