@@ -135,8 +135,10 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
         album.host.stopAtEventsCall = row.stopAt;
         // Its messages wait for the user: nothing converted before one waits uncommitted.
         album.host.asks = true;
-        album.host.onMessage = [&album](const Message&) {
+        // Each question says that Cancel stops the album.
+        album.host.onMessage = [&album](const Message& m) {
             EXPECT_EQ(album.host.outcomes.size() + 1, album.host.progress.size());
+            EXPECT_EQ(m.cancelStops.empty(), m.buttons == Buttons::Ok);
         };
         album.state.lastAnswer = kAnswerCancel;  // left by an earlier command: no reason to stop
         const std::string lines = album.dir.expand(row.lines);

@@ -109,9 +109,11 @@ bool convertEntry(ProgramState& state, Batch& batch, const ResolvedEntry& entry)
     const AlbumModeGuard guard{state};
     state.albumMode = true;
     state.lastAnswer = kAnswerYes;
+    static const std::string kCancelStops =
+        "Cancel stops the album: the sessions after this one are not converted.";
     const std::optional<RunError> missing = entryMissing(entry);
-    const std::int32_t answer =
-        missing ? batch.notFound(entry.path, *missing) : batch.convert(entry.path);
+    const std::int32_t answer = missing ? batch.notFound(entry.path, *missing, kCancelStops)
+                                        : batch.convert(entry.path, kCancelStops);
     if (answer != 0) state.lastAnswer = answer;
     return state.lastAnswer != kAnswerCancel;
 }
@@ -127,7 +129,6 @@ void convertAlbum(ProgramState& state, Batch& batch, const std::string& albumPat
     std::vector<std::string> paths;
     for (const ResolvedEntry& entry : entries)
         paths.push_back(entry.path);
-    batch.setCancelStops("Cancel stops the album: the sessions after this one are not converted.");
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (const StopCause cause = batch.stopHere(); cause != StopCause::None) {
             batch.stop(cause, std::span(paths).subspan(i));
@@ -142,7 +143,6 @@ void convertAlbum(ProgramState& state, Batch& batch, const std::string& albumPat
             break;
         }
     }
-    batch.setCancelStops({});
 }
 
 }  // namespace z2o

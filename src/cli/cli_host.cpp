@@ -11,11 +11,11 @@ std::string countText(int count, const std::string& one, const std::string& many
 }
 
 std::int32_t CliHost::showMessage(const Message& message) {
-    clearProgress();
     if (message.kind == MessageKind::SessionNotFound) {
-        report("z2o-convert: " + message.subject() + ": could not be found", false);
+        problem(message.subject(), "could not be found");
         return kAnswerOk;
     }
+    clearProgress();
     // The window's lines on one line.
     std::string text;
     for (const std::string& line : message.lines) {
@@ -49,6 +49,11 @@ void CliHost::batchProgress(int index, int count, const std::string& sourcePath)
     m_progressShown = true;
 }
 
+void CliHost::problem(const std::string& subject, const std::string& text) {
+    clearProgress();
+    report("z2o-convert: " + subject + ": " + text, false);
+}
+
 void CliHost::report(std::string text, bool stepError) {
     if (stepError || !m_pending.empty()) {
         m_pending.push_back({std::move(text), stepError});
@@ -64,9 +69,8 @@ void CliHost::clearProgress() {
 
 void CliHost::sessionDone(const SessionOutcome& outcome) {
     if (outcome.status == SessionOutcome::Status::Stopped) {
-        clearProgress();
-        std::cerr << "z2o-convert: " << outcome.sourcePath
-                  << ": stopped before its target was complete; an old target stays as it was\n";
+        problem(outcome.sourcePath,
+                "stopped before its target was complete; an old target stays as it was");
     }
     if (!outcome.succeeded()) return;
     const std::string steps = countText(outcome.steps, "step", "steps");

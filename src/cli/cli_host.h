@@ -37,6 +37,8 @@ class CliHost : public Host {
     void sessionDone(const SessionOutcome& outcome) override;
 
     void clearProgress();
+    // A line of standard error about `subject`, the progress line cleared first.
+    void problem(const std::string& subject, const std::string& text);
     // The summary line of a batch or part of one, and what a stop left.
     void summary(const std::string& label, const BatchCounts& counts, std::size_t notReached,
                  StopCause stop);

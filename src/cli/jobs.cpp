@@ -72,8 +72,7 @@ RunResult runJobs(CliHost& host, const RampSettings& ramp, TargetMode mode,
             case Job::Kind::Folder:
                 if (convertFolder(batch, job.path) == 0) {
                     result.emptyFolder = true;
-                    host.clearProgress();
-                    std::cerr << "z2o-convert: " << job.path << ": no session (.ZS2) below it\n";
+                    host.problem(job.path, "no session (.ZS2) below it");
                 }
                 break;
         }
@@ -87,9 +86,8 @@ RunResult runJobs(CliHost& host, const RampSettings& ramp, TargetMode mode,
     }
     result.outcome = batch.finish();
     notReached += result.outcome.notReached.size();
-    // A run of several ends with its own counts, as does a lone session that was stopped.
-    const bool loneSession = jobs.size() == 1 && jobs.front().kind == Job::Kind::Session;
-    if (jobs.size() > 1 || (loneSession && result.outcome.stop != StopCause::None)) {
+    // A run of several ends with its own counts; one album or folder has said them already.
+    if (jobs.size() > 1) {
         host.summary("total", result.outcome.counts(), notReached, result.outcome.stop);
     }
     return result;

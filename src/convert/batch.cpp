@@ -42,10 +42,10 @@ Batch::Batch(Host& host, const RampSettings& ramp, TargetMode mode)
 
 Batch::~Batch() = default;
 
-std::int32_t Batch::convert(const std::string& sourcePath) {
+std::int32_t Batch::convert(const std::string& sourcePath, const std::string& cancelStops) {
     // Nothing waits uncommitted while a question waits for the user.
     if (m_host.asksUser()) commit();
-    Conversion conversion = convertSource(sourcePath, m_ramp, m_mode, m_host, m_cancelStops);
+    Conversion conversion = convertSource(sourcePath, m_ramp, m_mode, m_host, cancelStops);
     const std::int32_t answer = conversion.outcome.answer;
     const std::size_t index = m_outcome.entries.size();
     m_outcome.entries.push_back(std::move(conversion.outcome));
@@ -79,14 +79,15 @@ void Batch::tellFinal() {
         m_host.sessionDone(m_outcome.entries[m_told]);
 }
 
-std::int32_t Batch::notFound(const std::string& sourcePath, const RunError& error) {
+std::int32_t Batch::notFound(const std::string& sourcePath, const RunError& error,
+                             const std::string& cancelStops) {
     if (m_host.asksUser()) commit();
     SessionOutcome& entry = m_outcome.entries.emplace_back();
     entry.status = SessionOutcome::Status::NotFound;
     entry.sourcePath = sourcePath;
     entry.runError = error;
     Message message = notFoundMessage(error, sourcePath);
-    message.cancelStops = m_cancelStops;
+    message.cancelStops = cancelStops;
     entry.answer = m_host.showMessage(message);
     entry.messages.push_back(std::move(message));
     m_final.push_back(true);

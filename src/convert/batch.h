@@ -48,14 +48,14 @@ class Batch {
     TargetMode mode() const { return m_mode; }
     const BatchOutcome& outcome() const { return m_outcome; }
     bool stopped() const { return m_outcome.stop != StopCause::None; }
-    // What Cancel in a question means while this batch runs (an album's), or empty.
-    void setCancelStops(std::string text) { m_cancelStops = std::move(text); }
 
     // Converts one session. Its outcome joins the entries at once and is final (and told to the
     // host) when its target is in place. Returns the answer to the last message it showed, or 0.
-    std::int32_t convert(const std::string& sourcePath);
+    // `cancelStops` says what Cancel in its questions stops beyond it (an album), if anything.
+    std::int32_t convert(const std::string& sourcePath, const std::string& cancelStops = {});
     // An entry that is not there: shown and kept as its outcome; returns the answer.
-    std::int32_t notFound(const std::string& sourcePath, const RunError& error);
+    std::int32_t notFound(const std::string& sourcePath, const RunError& error,
+                          const std::string& cancelStops = {});
     // A failure of the batch itself, about `path`: shown and kept; returns the answer.
     std::int32_t fail(const RunError& error, const std::string& path);
 
@@ -77,7 +77,6 @@ class Batch {
     Host& m_host;
     RampSettings m_ramp;
     TargetMode m_mode;
-    std::string m_cancelStops;
     BatchOutcome m_outcome;
     std::vector<bool> m_final;  // by entry: its outcome will change no more
     std::size_t m_told = 0;     // the entries told to the host
