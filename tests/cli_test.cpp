@@ -31,7 +31,7 @@ const std::string kLegacyName = "f\xC3\xBCr";
 // link to a file, and a link loop that the walk must not follow), names beyond ASCII.
 void writeLibrary(const TempDir& dir) {
     namespace fs = std::filesystem;
-    for (const char* folder : {"Deep", "lib/sub", "lib/e.ZS2"})
+    for (const char* folder : {"Deep", "lib/sub", "lib/e.ZS2", "Empty"})
         fs::create_directories(dir.path() / folder);
     const std::pair<std::string, const char*> sessions[] = {
         {"A.ZS2", "step channel=0x3C\nstep\n"},
@@ -159,10 +159,10 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
              "1 failed, 0 not found\ntotal: 5" + counts + "1 failed, 0 not found\n",
          bad},
         {{"--quiet", "lib"}, 1, "lib: 4" + counts + "1 failed, 0 not found\n", bad},
-        {{"lib/e.ZS2"},
+        {{"Empty"},
          1,
-         "lib/e.ZS2: 0" + counts + "0 failed, 0 not found\n",
-         "z2o-convert: lib/e.ZS2: no session (.ZS2) below it\n"},
+         "Empty: 0" + counts + "0 failed, 0 not found\n",
+         "z2o-convert: Empty: no session (.ZS2) below it\n"},
         {{kGerman + ".ZS2"}, 0, kGerman + ".ZS2 -> " + kGerman + ".OSw (1 step)\n"},
         // An album as editors on Windows write it: a byte-order mark, an empty line and an empty
         // last line, a line in cp1252 beside one in UTF-8.

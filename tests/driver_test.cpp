@@ -202,7 +202,10 @@ TEST_F(Driver, UpToDateTargetsAreLeftAlone) {
                   std::tuple(status, true, 700));
         const bool written = mode != TargetMode::Check && status == Status::Converted;
         EXPECT_EQ(readBytes(dir / "U.OSw"), written ? bytes : old);
-        EXPECT_EQ(fs::last_write_time(toPath(dir / "U.OSw")) == past, !written);
+        // Kept to the resolution the file system stores, or that of now.
+        const auto age =
+            fs::file_time_type::clock::now() - fs::last_write_time(toPath(dir / "U.OSw"));
+        EXPECT_EQ(age > std::chrono::hours(23), !written);
         EXPECT_EQ(operations.size() > 1, written);  // reading the source only
         EXPECT_EQ(dir.names(), (std::vector<std::string>{"U.OSw", "U.ZS2"}));
     }
