@@ -8,6 +8,7 @@
 
 #include "convert/driver.h"
 #include "convert/file_io.h"
+#include "convert/file_kind.h"
 #include "convert/session.h"
 #include "samples/session_builder.h"
 #include "tests/test_support.h"
@@ -193,6 +194,7 @@ TEST_F(Driver, UpToDateTargetsAreLeftAlone) {
         return 0;
     });
     const auto past = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    const auto open = testing::namesIn("/proc/self/fd");  // none where there is no /proc
     for (const auto& [old, mode, status] : rows) {
         writeBytes(dir / "U.OSw", old);
         fs::last_write_time(toPath(dir / "U.OSw"), past);
@@ -208,6 +210,7 @@ TEST_F(Driver, UpToDateTargetsAreLeftAlone) {
         EXPECT_EQ(age > std::chrono::hours(23), !written);
         EXPECT_EQ(operations.size() > 1, written);  // reading the source only
         EXPECT_EQ(dir.names(), (std::vector<std::string>{"U.OSw", "U.ZS2"}));
+        EXPECT_EQ(testing::namesIn("/proc/self/fd"), open);  // the old target is closed
     }
     setFileFaultHook(nullptr);
     fs::remove(toPath(dir / "U.OSw"));
@@ -244,6 +247,17 @@ TEST_F(Driver, TargetNames) {
         {R"(C:\Old.Sessions\Alpha)", R"(C:\Old.Sessions\Alpha.OSw)", "\\/"}};
     for (const auto& [source, target, separators] : rows)
         EXPECT_EQ(targetPathFor(source, separators), target);
+    // What a path handed over names: what is on disk first, then the name's kind.
+    fs::create_directories(dir.path() / "F.ZS2");
+    for (const char* name : {"S.zs2", "A.Za2", "T.OSw"})
+        writeBytes(dir / name, {});
+    const std::pair<const char*, PathKind> kinds[] = {{"F.ZS2", PathKind::Folder},
+                                                      {"S.zs2", PathKind::Session},
+                                                      {"A.Za2", PathKind::Album},
+                                                      {"T.OSw", PathKind::Other},
+                                                      {"M.ZS2", PathKind::Missing}};
+    for (const auto& [name, kind] : kinds)
+        EXPECT_EQ(pathKindOf(dir / name), kind) << name;
 }
 
 // What cannot be converted is reported once, with the file it concerns, and writes nothing (a

@@ -46,7 +46,7 @@ void CommitGroup::makeDurable() {
     int error = 0;
     for (const Pending& pending : m_pending) {
         std::FILE* file = pending.target->file();
-        if (!file || !synced.insert(system::fileSystemOf(file)).second) continue;
+        if (!synced.insert(system::fileSystemOf(file)).second) continue;
         const int fault = injectedFault("syncgroup", "");
         error = fault ? fault : system::syncFileSystemOf(file);
         if (error) break;
@@ -65,7 +65,7 @@ void CommitGroup::commit() {
     makeDurable();
     std::set<std::string> folders;
     for (Pending& pending : m_pending) {
-        if (pending.error || !pending.target->writes()) continue;
+        if (pending.error) continue;
         pending.error = pending.target->takeName();
         if (!pending.error) folders.insert(fromPath(toPath(pending.target->path()).parent_path()));
     }

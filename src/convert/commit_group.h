@@ -30,6 +30,7 @@ class CommitGroup {
     CommitGroup& operator=(const CommitGroup&) = delete;
     ~CommitGroup();  // commits what waits
 
+    // A target that `writes()`, complete.
     void add(std::unique_ptr<TargetFile> target, Done done);
     // Full in files (open files stay within a quarter of the limit) or in bytes (so little waits
     // unsynced), or old enough that what waits should be reported.

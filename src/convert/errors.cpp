@@ -27,8 +27,6 @@ std::string describeError(int number) {
             return "Path/File access error";
         case kPathNotFound:
             return "Path not found";
-        case kDialogCancelled:
-            return "Cancel was selected.";
         default:
             return "Application-defined or object-defined error";
     }

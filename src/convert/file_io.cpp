@@ -265,7 +265,6 @@ std::optional<RunError> TargetFile::finish() {
 }
 
 std::optional<RunError> TargetFile::sync() {
-    if (!m_file) return std::nullopt;
     errno = 0;
     if (std::fflush(m_file) != 0) return failed(lastError());
     if (const int fault = injectedFault("sync", m_temporary.empty() ? m_path : m_temporary))
@@ -275,7 +274,6 @@ std::optional<RunError> TargetFile::sync() {
 }
 
 std::optional<RunError> TargetFile::takeName() {
-    if (!m_file) return std::nullopt;
     return m_temporary.empty() ? linkUnnamed() : renameNamed();
 }
 

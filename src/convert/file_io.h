@@ -107,7 +107,7 @@ class TargetFile {
     std::uint64_t size() const { return m_size; }
     const std::string& path() const { return m_path; }
     std::FILE* file() const { return m_file; }
-    // Flushes the file's own bytes to the disk.
+    // Flushes the file's own bytes to the disk; this and takeName only where it `writes()`.
     std::optional<RunError> sync();
     // The whole, synced file takes the target's name in one step; the folder's sync is left to
     // the caller, which may sync it once for many targets.
