@@ -106,9 +106,7 @@ std::int32_t Batch::fail(const RunError& error, const std::string& path) {
 
 StopCause Batch::stopHere() {
     m_host.processEvents();
-    const StopCause cause = m_host.stopHere();
-    if (cause != StopCause::None) commit();
-    return cause;
+    return m_host.stopHere();
 }
 
 void Batch::stop(StopCause cause, std::span<const std::string> notReached) {

@@ -59,10 +59,9 @@ class Batch {
     // A failure of the batch itself, about `path`: shown and kept; returns the answer.
     std::int32_t fail(const RunError& error, const std::string& path);
 
-    // Lets events run, then asks the host whether to stop before the next session; a stop first
-    // commits what waits.
+    // Lets events run, then asks the host whether to stop before the next session.
     StopCause stopHere();
-    // Ends the batch: `notReached` lists what it did not take up.
+    // Ends the batch, committing what waits first: `notReached` lists what it did not take up.
     void stop(StopCause cause, std::span<const std::string> notReached);
     // The targets that wait take their names, and their outcomes are told.
     void commit();

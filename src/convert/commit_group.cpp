@@ -36,7 +36,7 @@ void CommitGroup::add(std::unique_ptr<TargetFile> target, Done done) {
 
 bool CommitGroup::due() const {
     return m_pending.size() >= m_maxFiles || m_bytes >= kMostBytes ||
-           (!m_pending.empty() && std::chrono::steady_clock::now() - m_since >= kLongestWait);
+           std::chrono::steady_clock::now() - m_since >= kLongestWait;
 }
 
 // One sync for each file system, where the system has one; if any fails, no target of the

@@ -33,7 +33,7 @@ class CommitGroup {
     // A target that `writes()`, complete.
     void add(std::unique_ptr<TargetFile> target, Done done);
     // Full in files (open files stay within a quarter of the limit) or in bytes (so little waits
-    // unsynced), or old enough that what waits should be reported.
+    // unsynced), or old enough that what waits should be reported; asked after an `add`.
     bool due() const;
     bool empty() const { return m_pending.empty(); }
     void commit();

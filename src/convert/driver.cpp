@@ -121,7 +121,7 @@ Conversion convertSource(const std::string& sourcePath, const RampSettings& ramp
         if (got == chunk.size() && host.endingNow())
             return run.end(SessionOutcome::Status::Stopped);
     }
-    if (!converter.tooManySteps() && !writeError) converter.finish();
+    converter.finish();  // nothing more once it stopped
     if (converter.tooManySteps()) return run.fail(runError(kOverflow), sourcePath);
     if (!writeError) writeError = target->finish();
     if (writeError) return run.fail(*writeError, targetPath);
