@@ -31,6 +31,7 @@ class Failures : public ::testing::Test {
                 namesAtSync = dir.names();
             if (operation == std::string("syncfolder")) folderSyncs.push_back(path);
             if (operation == std::string("unnamed") && named) return unnamedRefusal;
+            if (operation == std::string("syncgroup") && noGroupSync) return ENOSYS;
             const bool here = faultOnly.empty() || path.find(faultOnly) != std::string::npos;
             return operation == fault && here ? faultError : 0;
         });
@@ -58,6 +59,7 @@ class Failures : public ::testing::Test {
     int faultError = 0;
     bool named = false;  // as where the file system has no unnamed files: a named temporary target
     int unnamedRefusal = EOPNOTSUPP;       // how the system says it has none
+    bool noGroupSync = false;              // as where no call syncs a whole file system
     std::vector<std::string> namesAtSync;  // the target's folder as the new target is synced
     std::vector<std::string> folderSyncs;
     std::vector<std::string> namesAtMessage;
@@ -160,6 +162,14 @@ TEST_F(Failures, BatchesCommitInGroups) {
         EXPECT_EQ(readBytes(targetPathFor(outcome.entries[i].sourcePath)), kOldTarget);
     }
     EXPECT_EQ(dir.names(), (Names{"A.OSw", "A.ZS2", "X", "Y"}));
+    // Where no call syncs a whole file system, each file is synced by itself, and its failure
+    // keeps the old target.
+    noGroupSync = true;
+    fault = "sync";
+    EXPECT_EQ(convert(a).status, Status::Failed);
+    EXPECT_EQ(host.messages.at(0).text(), "Device I/O error\r\n" + (dir / "A.OSw"));
+    EXPECT_EQ(readBytes(dir / "A.OSw"), kOldTarget);
+    fault.clear();
     // A folder the file system refuses to sync: the target is in place all the same.
     fault = "syncfolder";
     faultError = EINVAL;
