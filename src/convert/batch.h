@@ -45,7 +45,6 @@ class Batch {
     ~Batch();  // commits what waits
 
     Host& host() { return m_host; }
-    TargetMode mode() const { return m_mode; }
     const BatchOutcome& outcome() const { return m_outcome; }
     bool stopped() const { return m_outcome.stop != StopCause::None; }
 

@@ -35,7 +35,6 @@ class CommitGroup {
     // Full in files (open files stay within a quarter of the limit) or in bytes (so little waits
     // unsynced), or old enough that what waits should be reported; asked after an `add`.
     bool due() const;
-    bool empty() const { return m_pending.empty(); }
     void commit();
 
   private:
