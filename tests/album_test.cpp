@@ -16,22 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(AlbumLines, EveryLineEndAndNothingTrimmed) {
-    using Lines = std::vector<std::string>;
-    const std::pair<std::string, Lines> rows[] = {
-        {"", {}},
-        {"A\r\nB\r\n", {"A", "B"}},
-        {"A\rB\r", {"A", "B"}},
-        {"A\nB", {"A", "B"}},
-        {"A\r\n\r\n B \r\nC", {"A", "", " B ", "C"}},
-        {"\r\n", {""}},
-        {"A\n\rB", {"A", "", "B"}},
-        {std::string("A\0B\r\n", 5), {std::string("A\0B", 3)}},
-    };
-    for (const auto& [bytes, lines] : rows)
-        EXPECT_EQ(splitAlbumLines(bytes), lines) << bytes;
-}
-
 // Each line resolved by the rule of the system that wrote the album, and on this one.
 TEST(AlbumEntries, ResolveByTheRuleOfEachSystem) {
     struct Row {
@@ -173,28 +157,6 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
         EXPECT_EQ(album.state.lastFolder, album.dir.path().string());
         runSessionConversion(album.state, album.host);
         EXPECT_EQ(album.host.dialogs.size(), 2U);
-    }
-}
-
-// Each form of line that Windows albums hold, against real files.
-TEST_F(Album, WindowsLinesReachTheirFiles) {
-    const std::string here = fromPath(dir.path().filename());
-    const std::pair<std::string, std::vector<std::string>> rows[] = {
-        {dir / "A.ZS2", {"A.OSw"}},
-        {R"(Deep\B.ZS2)", {"Deep/B.OSw"}},
-        {R"(.\A.ZS2)", {"A.OSw"}},
-        {R"(Deep\..\A.ZS2)", {"A.OSw"}},
-        {R"(..\)" + here + R"(\Deep\B.ZS2)", {"Deep/B.OSw"}},
-        {"Deep/B.ZS2", {"Deep/B.OSw"}},
-        {"D:A.ZS2", {}},
-    };
-    for (const auto& [line, targets] : rows) {
-        host.messages.clear();
-        const BatchOutcome outcome = convert(line);
-        EXPECT_EQ(converted(outcome), targets) << line;
-        EXPECT_EQ(host.messages.size(), targets.empty() ? 1U : 0U) << line;
-        for (const Message& m : host.messages)
-            EXPECT_EQ(m.text().substr(0, 12), "The session ") << m.text();
     }
 }
 

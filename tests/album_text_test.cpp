@@ -45,6 +45,7 @@ TEST(AlbumText, NamesAsWindowsEditorsWriteThem) {
         {"\r\n\r\nA.ZS2\r\n\r\n", {"A.ZS2"}},
         {"\r\n", {}},
         {"A\n\rB\r\n", {"A", "B"}},
+        {std::string("A\0B\n", 4), {std::string("A\0B", 3)}},
         // Unchanged: blanks are kept and a line of them is an entry; a lone CR ends a line; each
         // line resolves by the system's rule.
         {" A.ZS2 \r\n \r\n", {" A.ZS2 ", " "}},

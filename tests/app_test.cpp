@@ -416,8 +416,18 @@ class WindowTest : public QObject {
             "was created. (Cancel stops the album: the sessions after this one are not "
             "converted.)\n";
         Fixture f;
+        // Files the view cannot show: not whole records, or more than a session holds.
+        writeBytes(f.dir / "short.OSw", std::vector<std::uint8_t>(2 * kTargetRecordSize - 1));
+        writeBytes(f.dir / "short.zs2", std::vector<std::uint8_t>(kSourceRecordSize + 1));
+        writeBytes(f.dir / "long.osw",
+                   std::vector<std::uint8_t>((kMaxRecordCount + 1) * kTargetRecordSize));
         f.play({
             {"Ctrl+O", kSessionDialog + "~"},
+            {"drop+ctrl short.OSw; drop+ctrl short.zs2; drop+ctrl long.osw",
+             "view nothing: short.OSw cannot be shown: It is not a whole number of 109-byte "
+             "records.\nview nothing: short.zs2 cannot be shown: It is not a whole number of "
+             "45-byte records.\nview nothing: long.osw cannot be shown: It has more than 32767 "
+             "records."},
             {"pick Ride.ZS2; actViewSessionFile",
              "dialog Orvanel or Zendrel Session (*.OSw *.ZS2)|*.OSw *.ZS2 in ~\nview Ride.ZS2 "
              "(Ride.ZS2): " +
@@ -649,25 +659,6 @@ class WindowTest : public QObject {
             QImage image(size, QImage::Format_ARGB32_Premultiplied);
             view.render(&image);
             QCOMPARE(view.hitTest(size.width() / 2), 999);
-        }
-    }
-
-    void loaderRefusesWhatIsNoSession() {
-        const std::tuple<const char*, std::size_t, const char*> rows[] = {
-            {"short.OSw", 2 * kTargetRecordSize - 1,
-             "It is not a whole number of 109-byte records."},
-            {"short.zs2", kSourceRecordSize + 1, "It is not a whole number of 45-byte records."},
-            {"long.osw", (kMaxRecordCount + 1) * kTargetRecordSize,
-             "It has more than 32767 records."},
-            {"text.txt", 0, "It is neither a ZS2 nor an OSw session."},
-            {"gone.osw", 0, "File not found"}};  // not written
-        TempDir dir;
-        for (const auto& [name, bytes, problem] : rows) {
-            if (name != std::string("gone.osw"))
-                writeBytes(dir / name, std::vector<std::uint8_t>(bytes));
-            std::string said;
-            QVERIFY(!loadSessionFile(dir / name, {}, said));
-            QCOMPARE(said, std::string(problem));
         }
     }
 
