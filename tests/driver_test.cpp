@@ -45,6 +45,12 @@ class Driver : public ::testing::Test {
 // over, no dialog, no pending events, and the outcome tells all that the front ends show.
 TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
     writeBytes(dir / "Alpha.ZS2", samples::buildSession(kTwoSteps));
+    // A dialog cancelled reads and writes nothing; a remembered folder that vanished falls back
+    // to the program's folder, without a message.
+    state.lastFolder = dir / "gone";
+    EXPECT_EQ(runSessionConversion(state, host).status, SessionOutcome::Status::Cancelled);
+    EXPECT_EQ(std::tuple(host.dialogs.at(0).initDir, state.lastFolder, dir.names().size()),
+              std::tuple(host.programFolderPath, host.programFolderPath, 1U));
     host.picks.push_back(dir / "Alpha.ZS2");
     const SessionOutcome outcome = runSessionConversion(state, host);
     // 2 steps (soft-on) and 3 (split, soft-off)
@@ -54,21 +60,22 @@ TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"Alpha.OSw", "Alpha.ZS2"}));
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(state.lastFolder, dir.path().string());
-    // No folder remembered yet: the dialog starts in the program's folder.
-    const OpenDialogSettings& d = host.dialogs.at(0);
+    const OpenDialogSettings& d = host.dialogs.at(1);
     EXPECT_EQ(
         std::tuple(d.filter(), d.defaultExt, d.dialogTitle, d.initDir, d.flags, d.cancelError),
         std::tuple("Zendrel Session (*.ZS2)|*.ZS2", "*.ZS2", "Select Zendrel session/s to convert",
                    host.programFolderPath, 0x201804U, true));
-    EXPECT_EQ(host.eventsCalls, 1);
+    EXPECT_EQ(host.eventsCalls, 2);
 
     const SessionOutcome given = convert(dir / "Alpha.ZS2");
     EXPECT_EQ(std::tie(given.sourcePath, given.playingTenths, given.answer),
               std::tuple(dir / "Alpha.ZS2", outcome.playingTenths, 0));
-    EXPECT_EQ(std::tuple(host.dialogs.size(), host.eventsCalls), std::tuple(1U, 1));
+    EXPECT_EQ(std::tuple(host.dialogs.size(), host.eventsCalls), std::tuple(2U, 2));
     // Converted again, its target already holds exactly these bytes.
-    EXPECT_EQ(host.done,
-              (std::vector{SessionOutcome::Status::Converted, SessionOutcome::Status::UpToDate}));
+    EXPECT_EQ(host.outcomes.back().status, SessionOutcome::Status::UpToDate);
+    // The next dialog opens where the last session was picked.
+    runSessionConversion(state, host);
+    EXPECT_EQ(host.dialogs.back().initDir, dir.path().string());
 }
 
 // Both ways of making a target, for names as long as the system allows (255 bytes, beyond ASCII):
@@ -218,21 +225,6 @@ TEST_F(Driver, UpToDateTargetsAreLeftAlone) {
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"U.ZS2"}));
 }
 
-TEST_F(Driver, CancelReadsAndWritesNothing) {
-    for (const std::string& remembered : {dir.path().string(), dir / "gone"}) {
-        state.lastFolder = remembered;
-        const SessionOutcome outcome = runSessionConversion(state, host);
-        EXPECT_EQ(outcome.status, SessionOutcome::Status::Cancelled);
-        // A vanished folder falls back to the program's folder, without a message.
-        const std::string expected = fs::exists(remembered) ? remembered : host.programFolderPath;
-        EXPECT_EQ(host.dialogs.back().initDir, expected);
-        EXPECT_EQ(state.lastFolder, expected);
-    }
-    EXPECT_TRUE(host.messages.empty());
-    EXPECT_TRUE(dir.names().empty());
-    EXPECT_EQ(host.done, std::vector(2, SessionOutcome::Status::Cancelled));
-}
-
 TEST_F(Driver, TargetNames) {
     const std::tuple<const char*, const char*, const char*> rows[] = {
         {"/s/Alpha.ZS2", "/s/Alpha.OSw", "/"},
@@ -309,7 +301,7 @@ TEST_F(Driver, SourcesThatCannotBeConverted) {
             host.answers = {kAnswerCancel};
             const SessionOutcome outcome = convert(dir / name);
             EXPECT_EQ(outcome.status, status) << name;
-            EXPECT_EQ(host.done.back(), status) << name;
+            EXPECT_EQ(host.outcomes.back().status, status) << name;
             if (status == Status::Converted) {
                 EXPECT_TRUE(readBytes(targetPathFor(dir / name)).empty());
                 EXPECT_TRUE(host.messages.empty());

@@ -88,10 +88,7 @@ class ScriptedHost : public Host {
     std::string programFolder() override { return programFolderPath; }
     bool asksUser() override { return asks; }
     void batchProgress(int index, int count, const std::string& path) override;
-    void sessionDone(const SessionOutcome& outcome) override {
-        done.push_back(outcome.status);
-        outcomes.push_back(outcome);
-    }
+    void sessionDone(const SessionOutcome& outcome) override { outcomes.push_back(outcome); }
 
     // The next dialog picks this path; nothing queued means Cancel.
     std::deque<std::string> picks;
@@ -110,8 +107,7 @@ class ScriptedHost : public Host {
     std::vector<OpenDialogSettings> dialogs;
     std::vector<Message> messages;
     std::vector<std::string> progress;
-    std::vector<SessionOutcome::Status> done;  // each outcome as it is final
-    std::vector<SessionOutcome> outcomes;
+    std::vector<SessionOutcome> outcomes;  // each as it is final
     int eventsCalls = 0;
 };
 
