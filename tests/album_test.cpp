@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "album/album.h"
 #include "album/album_text.h"
@@ -18,12 +19,8 @@ namespace fs = std::filesystem;
 
 // Each line resolved by the rule of the system that wrote the album, and on this one.
 TEST(AlbumEntries, ResolveByTheRuleOfEachSystem) {
-    struct Row {
-        const char* line;
-        const char* windows;
-        const char* posix;  // null: a drive that this system has not got
-    };
-    const Row rows[] = {
+    // A line, as Windows resolves it, and as POSIX does (null: a drive this system has not got).
+    const std::tuple<const char*, const char*, const char*> rows[] = {
         {R"(C:\Sessions\A.ZS2)", R"(C:\Sessions\A.ZS2)", nullptr},
         {"A.ZS2", R"(C:\Albums\A.ZS2)", "/home/u/Albums/A.ZS2"},
         {R"(Deep\A.ZS2)", R"(C:\Albums\Deep\A.ZS2)", "/home/u/Albums/Deep/A.ZS2"},
@@ -34,13 +31,13 @@ TEST(AlbumEntries, ResolveByTheRuleOfEachSystem) {
         {"/srv/A.ZS2", R"(C:\Albums\/srv/A.ZS2)", "/srv/A.ZS2"},
         {"", R"(C:\Albums\)", "/home/u/Albums/"},
     };
-    for (const Row& row : rows) {
-        const ResolvedEntry windows = resolveWindowsAlbumEntry(R"(C:\Albums\)", row.line);
-        EXPECT_EQ(windows.path, row.windows);
-        EXPECT_TRUE(windows.reachable);
-        const ResolvedEntry posix = resolvePosixAlbumEntry("/home/u/Albums/", row.line);
-        EXPECT_EQ(posix.path, row.posix ? row.posix : row.line);
-        EXPECT_EQ(posix.reachable, row.posix != nullptr) << row.line;
+    for (const auto& [line, windows, posix] : rows) {
+        const ResolvedEntry onWindows = resolveWindowsAlbumEntry(R"(C:\Albums\)", line);
+        EXPECT_EQ(std::tuple(onWindows.path, onWindows.reachable), std::tuple(windows, true));
+        const ResolvedEntry onPosix = resolvePosixAlbumEntry("/home/u/Albums/", line);
+        EXPECT_EQ(std::tuple(onPosix.path, onPosix.reachable),
+                  std::tuple(posix ? posix : line, posix != nullptr))
+            << line;
     }
 }
 

@@ -14,13 +14,8 @@ namespace {
 // The records that one step becomes, by their durations in order; a ramp before the main segment
 // is a soft-on, one after it a soft-off.
 TEST(Segments, DurationsOfEverySplitAndRampCase) {
-    struct Row {
-        const char* duration;
-        const char* channel;
-        std::int16_t rampTime;
-        std::vector<std::string> records;
-    };
-    const Row rows[] = {
+    // A step's duration and channel flags, the ramp time, and its records' durations.
+    const std::tuple<const char*, const char*, std::int16_t, std::vector<std::string>> rows[] = {
         {"1:00.0", "0x00", 50, {"1:00.0"}},
         {"1:00.0", "0x08", 50, {"0:05.0", "0:55.0"}},
         {"1:00.0", "0x10", 50, {"0:55.0", "0:05.0"}},
@@ -44,11 +39,11 @@ TEST(Segments, DurationsOfEverySplitAndRampCase) {
         {"0:04.3", "0x28", 100, {"0:01.1", "0:03.2"}},
         {"1:00.0", "0x43", 50, {"1:00.0"}},  // ignored channel bits
     };
-    for (const Row& row : rows) {
-        const auto source = samples::buildSession(std::string("step duration=") + row.duration +
-                                                  " channel=" + row.channel + "\n");
+    for (const auto& [duration, channel, rampTime, records] : rows) {
+        const auto source = samples::buildSession(std::string("step duration=") + duration +
+                                                  " channel=" + channel + "\n");
         const ConversionResult result =
-            convertSession(source, {row.rampTime, true}, [](int) { ADD_FAILURE(); });
+            convertSession(source, {rampTime, true}, [](int) { ADD_FAILURE(); });
         std::vector<std::string> durations;
         std::int64_t tenths = 0;
         for (const TargetStepRecord& record : decodeTargetSession(result.target)) {
@@ -56,9 +51,9 @@ TEST(Segments, DurationsOfEverySplitAndRampCase) {
             durations.push_back(text.substr(0, text.find(' ')));
             tenths += parseDuration(text).tenths;
         }
-        EXPECT_EQ(durations, row.records) << row.duration << " " << row.channel;
         // The playing time a conversion reports is that of the records it writes.
-        EXPECT_EQ(result.playingTenths, tenths) << row.duration;
+        EXPECT_EQ(std::tuple(durations, result.playingTenths), std::tuple(records, tenths))
+            << duration << " " << channel;
     }
 }
 

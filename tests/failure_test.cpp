@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <tuple>
 #include <utility>
 
 #include "convert/batch.h"
@@ -68,12 +69,8 @@ class Failures : public ::testing::Test {
 };
 
 TEST_F(Failures, WriteFailuresLeaveTheTargetAsItWas) {
-    struct Row {
-        const char* operation;
-        int error;
-        int number;
-    };
-    const Row rows[] = {
+    // The operation that fails, its errno, and the error the user is told.
+    const std::tuple<const char*, int, int> rows[] = {
         {"create", EACCES, kPermissionDenied},
         {"create", EROFS, kPermissionDenied},
         {"write", ENOSPC, kDiskFull},
@@ -89,12 +86,11 @@ TEST_F(Failures, WriteFailuresLeaveTheTargetAsItWas) {
     for (const int refusal : {0, EOPNOTSUPP, EISDIR, EINVAL}) {
         named = refusal != 0;
         unnamedRefusal = refusal;
-        for (const Row& row : rows) {
-            fault = row.operation;
-            faultError = row.error;
-            const bool reading = fault == "read";
-            expectRefused(convert(dir / "A.ZS2"), row.number,
-                          reading ? dir / "A.ZS2" : dir / "A.OSw");
+        for (const auto& [operation, error, number] : rows) {
+            fault = operation;
+            faultError = error;
+            expectRefused(convert(dir / "A.ZS2"), number,
+                          dir / (fault == "read" ? "A.ZS2" : "A.OSw"));
         }
     }
     // Beside the fixed temporary name, held by another run.
@@ -183,12 +179,9 @@ TEST_F(Failures, PermissionsOfARealUser) {
         GTEST_SKIP() << "no permission bits; a read-only attribute is a driver row";
     if (testing::system::runsAsRoot()) GTEST_SKIP() << "root reads and writes past permissions";
     using P = fs::perms;
-    struct Row {
-        P source, folder;
-        const char* message;  // none: it converts
-    };
     const std::string denied = "Permission denied\r\n@in/A.";
-    const Row rows[] = {
+    // The source's and the folder's permissions, and the file refused (none: it converts).
+    const std::tuple<P, P, const char*> rows[] = {
         {P::none, P::owner_all, "ZS2"},                            // source unreadable
         {P::owner_read, P::owner_read | P::owner_exec, "OSw"},     // folder not writable
         {P::owner_read, P::owner_read | P::owner_write, "ZS2"},    // not enterable
@@ -196,24 +189,24 @@ TEST_F(Failures, PermissionsOfARealUser) {
     };
     const fs::path folder = dir.path() / "in";
     const std::string source = dir / "in/A.ZS2", target = dir / "in/A.OSw";
-    for (const Row& row : rows) {
+    for (const auto& [sourcePerms, folderPerms, refused] : rows) {
         fs::create_directories(folder);
         writeBytes(source, samples::buildSession("step\n"));
         writeBytes(target, kOldTarget);
-        fs::permissions(folder / "A.ZS2", row.source);
-        fs::permissions(folder, row.folder);
+        fs::permissions(folder / "A.ZS2", sourcePerms);
+        fs::permissions(folder, folderPerms);
         const SessionOutcome outcome = convert(source);
         fs::permissions(folder, P::owner_all);
         fs::permissions(folder / "A.ZS2", P::owner_all);
-        const std::string what = row.message ? denied + row.message : "converted";
+        const std::string what = refused ? denied + refused : "converted";
         EXPECT_EQ(testing::namesIn(folder), (std::vector<std::string>{"A.OSw", "A.ZS2"})) << what;
         EXPECT_EQ(outcome.status,
-                  row.message ? SessionOutcome::Status::Failed : SessionOutcome::Status::Converted)
+                  refused ? SessionOutcome::Status::Failed : SessionOutcome::Status::Converted)
             << what;
-        EXPECT_EQ(host.messages.size(), row.message ? 1U : 0U) << what;
+        EXPECT_EQ(host.messages.size(), refused ? 1U : 0U) << what;
         for (const Message& message : host.messages)
             EXPECT_EQ(message.text(), dir.expand(what));
-        EXPECT_EQ(readBytes(target) == kOldTarget, row.message != nullptr) << what;
+        EXPECT_EQ(readBytes(target) == kOldTarget, refused != nullptr) << what;
         fs::remove_all(folder);
     }
 }

@@ -2,6 +2,8 @@
 // layouts are pinned through the golden files.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "convert/clock_text.h"
 #include "convert/duration.h"
 
@@ -9,12 +11,8 @@ namespace z2o {
 namespace {
 
 TEST(Duration, ParsesLenientlyAsTheSourceDeviceWroteIt) {
-    struct Row {
-        const char* text;  // seven characters
-        int tenths, overflows;
-        bool missingColon;
-    };
-    const Row rows[] = {
+    // Seven characters, the tenths they read as, how many parts overflowed, a colon missing.
+    const std::tuple<const char*, int, int, bool> rows[] = {
         {"5:00.0 ", 3000, 0, false},
         {"1:30.5 ", 905, 0, false},
         {"0:00.25", 2, 0, false},
@@ -31,11 +29,11 @@ TEST(Duration, ParsesLenientlyAsTheSourceDeviceWroteIt) {
         {"99999:9", 32767, 2, false},
         {"\t5:\n00.0", 3000, 0, false},
     };
-    for (const Row& row : rows) {
-        const ParsedDuration parsed = parseDuration(row.text);
-        EXPECT_EQ(parsed.tenths, row.tenths) << row.text;
-        EXPECT_EQ(parsed.missingColon, row.missingColon) << row.text;
-        EXPECT_EQ(parsed.overflows, row.overflows) << row.text;
+    for (const auto& [text, tenths, overflows, missingColon] : rows) {
+        const ParsedDuration parsed = parseDuration(text);
+        EXPECT_EQ(std::tuple(parsed.tenths, parsed.overflows, parsed.missingColon),
+                  std::tuple(tenths, overflows, missingColon))
+            << text;
     }
 }
 
