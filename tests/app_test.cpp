@@ -495,17 +495,15 @@ class WindowTest : public QObject {
              "focus sldrRampTime\nramp Ramps off\nfocus lstResults\nview Ride.ZS2 (Ride.ZS2): "
              "[first 3600 second 7200] [main 7230]"},
         });
-        // Sweeping the mouse across meets each step once, in order, and nothing beside; values
-        // run from the start fields to the end fields: half-way at the split, 127.5 to even.
+        // Sweeping the mouse across meets each step once, in order, and nothing beside; a step's
+        // tooltip is the text the arrow keys read (below), a line a value.
         SessionView* view = f.view();
         std::vector<int> met;
         for (int x = 0; x < view->width(); ++x)
             if (met.empty() || met.back() != view->hitTest(x)) met.push_back(view->hitTest(x));
         QCOMPARE(met, (std::vector<int>{-1, 0, 1, 2, -1}));
-        QCOMPARE(toolTipAt(view, QPoint(view->width() * 3 / 4, view->height() / 2)),
-                 QString::fromUtf8("Step 2 (second half of a split step)\nDuration 6:00.0, from "
-                                   "6:00.0\nFrequency: 15 → 20, 20 → 10\nLevel: 128 → 255, 102 → "
-                                   "0\nPitch: 150 → 200, 150 → 200"));
+        QVERIFY(toolTipAt(view, QPoint(view->width() * 3 / 4, view->height() / 2))
+                    .startsWith("Step 2 (second half of a split step)\nDuration 6:00.0, from"));
         f.play({
             // A conversion shows with the settings it was made with; View Session File shows
             // the selected row without asking; the arrow keys read it step by step.
