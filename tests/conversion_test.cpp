@@ -68,6 +68,10 @@ TEST(Session, RefusesPastTheLastStepNumber) {
     const ConversionResult overflow = convertSession(tooMany, {}, [](int) {});
     EXPECT_EQ(std::tuple(overflow.tooManySteps, overflow.target.size(), overflow.steps),
               std::tuple(true, 0U, 0));
+    // Memory for what the records can become, taken once: a session's peak is its target.
+    EXPECT_EQ(full.target.capacity(), full.target.size());
+    EXPECT_EQ(convertSession(samples::buildSession("step\n"), {}, [](int) {}).target.capacity(),
+              4 * kTargetRecordSize);
 }
 
 }  // namespace

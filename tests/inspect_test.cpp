@@ -137,6 +137,11 @@ TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
                            partial);
     for (const std::string file : {"P.ZS2", "Missing.OSw", "Notes.txt", "Huge.OSw"})
         EXPECT_EQ(inspect(dir, {file}).status, 1) << file;  // each alone fails too
+    // Flags past a byte show all four digits, from 256 on.
+    TargetStepRecord flags;
+    flags.modeBits = 0x100;
+    writeBytes(dir / "F.OSw", bytesOf(flags));
+    EXPECT_NE(inspect(dir, {"F.OSw"}).out.find(" 0x0100\n"), std::string::npos);
 }
 
 }  // namespace
