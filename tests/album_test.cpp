@@ -130,12 +130,15 @@ TEST(AlbumRuns, EveryEntryInOrderUntilStopped) {
                                                      std::to_string(albumNames(lines).size()) +
                                                      " " + album.host.outcomes.at(i).sourcePath);
         EXPECT_EQ(joined(album.converted(outcome)), row.converted) << row.lines;
-        // A missing entry's outcome holds the answer to its question, as a conversion's does.
+        // A missing entry's outcome holds the answer to its question, as a conversion's does, and
+        // why it was not found.
         for (const SessionOutcome& entry : outcome.entries) {
             if (entry.messages.empty() || entry.messages[0].kind != MessageKind::SessionNotFound)
                 continue;
             EXPECT_EQ(entry.status, SessionOutcome::Status::NotFound) << row.lines;
             EXPECT_TRUE(entry.answer == kAnswerOk || entry.answer == kAnswerCancel) << row.lines;
+            EXPECT_EQ(entry.runError ? entry.runError->description : "", entry.messages[0].title)
+                << row.lines;
         }
         EXPECT_EQ(joined(outcome.notReached), album.dir.expand(row.notReached)) << row.lines;
         EXPECT_EQ(outcome.stop != StopCause::None, !row.notReached.empty()) << row.lines;

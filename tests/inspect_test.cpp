@@ -137,11 +137,16 @@ TEST(Inspect, ShowsTheWholeRecordsOfAPartialFileAndGoesOn) {
                            partial);
     for (const std::string file : {"P.ZS2", "Missing.OSw", "Notes.txt", "Huge.OSw"})
         EXPECT_EQ(inspect(dir, {file}).status, 1) << file;  // each alone fails too
-    // Flags past a byte show all four digits, from 256 on.
+    // Flags past a byte show all four digits, from 256 on; a session of no record is a table of
+    // its header.
     TargetStepRecord flags;
     flags.modeBits = 0x100;
     writeBytes(dir / "F.OSw", bytesOf(flags));
-    EXPECT_NE(inspect(dir, {"F.OSw"}).out.find(" 0x0100\n"), std::string::npos);
+    writeBytes(dir / "E.OSw", {});
+    const ProgramRun table = inspect(dir, {"F.OSw", "E.OSw"});
+    EXPECT_NE(table.out.find(" 0x0100\n1 step, "), std::string::npos) << table.out;
+    EXPECT_NE(table.out.find("E.OSw (OSw, 0 records)\nrecord  stepNumber"), std::string::npos);
+    EXPECT_TRUE(table.out.ends_with("  modeBits\n0 steps, playing time 0:00:00.0\n"));
 }
 
 }  // namespace

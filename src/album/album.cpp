@@ -97,17 +97,9 @@ BatchOutcome runAlbumConversion(ProgramState& state, Host& host) {
 
 namespace {
 
-// `albumMode` is on only while an entry converts, however its conversion ends.
-struct AlbumModeGuard {
-    ProgramState& state;
-    ~AlbumModeGuard() { state.albumMode = false; }
-};
-
 // One entry: the not-found question, or the conversion. The answer to its last message lands
 // in `lastAnswer`, read here alone: Cancel stops the album.
 bool convertEntry(ProgramState& state, Batch& batch, const ResolvedEntry& entry) {
-    const AlbumModeGuard guard{state};
-    state.albumMode = true;
     state.lastAnswer = kAnswerYes;
     static const std::string kCancelStops =
         "Cancel stops the album: the sessions after this one are not converted.";

@@ -11,14 +11,12 @@ std::string clockText(std::int64_t tenths, bool withTenths, Hours hours) {
         negative ? 0 - static_cast<std::uint64_t>(tenths) : static_cast<std::uint64_t>(tenths);
     const unsigned long long seconds = magnitude / 10;
     char buffer[48];
-    int length = 0;
-    if (hours == Hours::Always || seconds >= 3600) {
-        length = std::snprintf(buffer, sizeof buffer, "%s%llu:%02llu:%02llu", negative ? "-" : "",
-                               seconds / 3600, seconds / 60 % 60, seconds % 60);
-    } else {
-        length = std::snprintf(buffer, sizeof buffer, "%s%llu:%02llu", negative ? "-" : "",
-                               seconds / 60, seconds % 60);
-    }
+    const char* sign = negative ? "-" : "";
+    const int length = hours == Hours::Always || seconds >= 3600
+                           ? std::snprintf(buffer, sizeof buffer, "%s%llu:%02llu:%02llu", sign,
+                                           seconds / 3600, seconds / 60 % 60, seconds % 60)
+                           : std::snprintf(buffer, sizeof buffer, "%s%llu:%02llu", sign,
+                                           seconds / 60, seconds % 60);
     if (withTenths) {
         std::snprintf(buffer + length, sizeof buffer - static_cast<std::size_t>(length), ".%llu",
                       static_cast<unsigned long long>(magnitude % 10));

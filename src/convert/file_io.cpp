@@ -214,13 +214,14 @@ std::optional<RunError> TargetFile::put(std::span<const std::uint8_t> bytes) {
 // The old target is read alongside, a part at a time, so memory stays small for any size.
 std::optional<RunError> TargetFile::compare(std::span<const std::uint8_t> bytes) {
     std::array<std::uint8_t, 16 * 1024> old;
-    for (std::size_t at = 0; at < bytes.size(); at += old.size()) {
-        const std::size_t want = std::min(old.size(), bytes.size() - at);
+    for (auto rest = bytes; !rest.empty();) {
+        const std::size_t want = std::min(old.size(), rest.size());
         if (std::fread(old.data(), 1, want, m_old) != want ||
-            std::memcmp(old.data(), bytes.data() + at, want) != 0) {
+            std::memcmp(old.data(), rest.data(), want) != 0) {
             if (auto error = diverge(m_size - bytes.size())) return error;
             return m_file ? put(bytes) : std::nullopt;
         }
+        rest = rest.subspan(want);
     }
     return std::nullopt;
 }

@@ -132,7 +132,6 @@ class Host {
 struct ProgramState {
     std::string lastFolder;       // where the next open dialog opens
     std::int32_t lastAnswer = 0;  // written and read by the album loop alone
-    bool albumMode = false;       // on while the album loop converts an entry
     RampSettings ramp;            // the one home of both settings: conversions and the view read it
 };
 
