@@ -38,6 +38,7 @@ void writeLibrary(const TempDir& dir) {
         {"B c.ZS2", "step duration=20:00.0\n"},
         {"S.ZS2", "step duration=0:40.0 start=10,0,10,0,150 end=20,15,20,15,150 channel=0x3C\n"},
         {"Odd.ZS2", "step duration=___30.0 repeat=2\nstep duration=55:00.0\n"},
+        {"One.ZS2", "step duration=___30.0\n"},
         {"Deep/B.ZS2", "step\n"},
         {kGerman + ".ZS2", "step\n"},
         {kRussian + ".ZS2", "step\n"},
@@ -115,6 +116,10 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
              "0 failed, 0 not found\n",
          "z2o-convert: Odd.ZS2: Invalid procedure call or argument (2 times)\n"
          "z2o-convert: Odd.ZS2: Overflow\n"},
+        {{"One.ZS2"},
+         1,
+         "One.ZS2 -> One.OSw (1 step)\n",
+         "z2o-convert: One.ZS2: Invalid procedure call or argument\n"},
         {{"Missing.ZS2", "Short.ZS2", "A.ZS2"},
          1,
          "A.ZS2 -> A.OSw (4 steps)\ntotal: 1" + counts + "2 failed, 0 not found\n",

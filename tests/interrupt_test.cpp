@@ -104,8 +104,8 @@ TEST_F(KilledRuns, SignalsMidFileLeaveTheOldTargetAndEndTheRunWithItsSummary) {
         "z2o-convert: stopped by ";
     const std::tuple<int, std::vector<std::string>, std::string, std::string> rows[] = {
         {SIGINT,
-         {"--album", "A.ZA2", "--album", "A.ZA2"},
-         "A.ZA2: " + counts + "1 not reached\ntotal: " + counts + "3 not reached\n",
+         {"--album", "A.ZA2", "--album", "A.ZA2", "L.ZS2"},
+         "A.ZA2: " + counts + "1 not reached\ntotal: " + counts + "4 not reached\n",
          "z2o-convert: " + (dir / "L.ZS2") + abandoned + "SIGINT\n"},
         {SIGTERM,
          {"L.ZS2", "L.ZS2"},
