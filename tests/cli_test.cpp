@@ -100,7 +100,7 @@ TEST(Cli, RunsOfSessionsAlbumsAndFolders) {
          {"A.ZS2", "S.ZS2"}},
         {{"--rewrite", "A.ZS2"}, 0, "A.ZS2 -> A.OSw (4 steps)\n", "", {}, {"A.ZS2"}},
         {{"--ramp-time", "0", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (1 step)\n", "", {0, true}},
-        {{"--ramp-time=8", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (3 steps)\n", "", {80, true}},
+        {{"--ramp-time=10", "S.ZS2"}, 0, "S.ZS2 -> S.OSw (3 steps)\n", "", {100, true}},
         // Other settings make other bytes: not up to date.
         {{"--no-soft-ramping", "-r", "2", "S.ZS2"},
          0,
