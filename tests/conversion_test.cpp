@@ -4,6 +4,7 @@
 
 #include <tuple>
 
+#include "convert/clock_text.h"
 #include "convert/duration.h"
 #include "convert/session.h"
 #include "samples/session_builder.h"
@@ -72,6 +73,15 @@ TEST(Session, RefusesPastTheLastStepNumber) {
     EXPECT_EQ(full.target.capacity(), full.target.size());
     EXPECT_EQ(convertSession(samples::buildSession("step\n"), {}, [](int) {}).target.capacity(),
               4 * kTargetRecordSize);
+}
+
+// Hours show from one hour on, or always when asked for; a negative time (damaged durations add
+// up to one) keeps its whole magnitude.
+TEST(ClockText, HoursFromAnHourOnOrWhenAsked) {
+    EXPECT_EQ(clockText(35999, true, Hours::WhenNeeded), "59:59.9");
+    EXPECT_EQ(clockText(36000, true, Hours::WhenNeeded), "1:00:00.0");
+    EXPECT_EQ(clockText(-36005, true, Hours::WhenNeeded), "-1:00:00.5");
+    EXPECT_EQ(clockText(5, false, Hours::Always), "0:00:00");
 }
 
 }  // namespace

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <filesystem>
 #include <tuple>
-#include <utility>
 
 #include "convert/batch.h"
 #include "convert/driver.h"
@@ -210,46 +209,6 @@ TEST_F(Failures, PermissionsOfARealUser) {
             EXPECT_EQ(message.text(), dir.expand(what));
         EXPECT_EQ(readBytes(target) == kOldTarget, refused != nullptr) << what;
         fs::remove_all(folder);
-    }
-}
-
-// The system itself refuses to put the target in place, both ways of making one: the target became
-// a folder meanwhile, its folder went (a drive unplugged), or another program holds it open (only
-// Windows refuses that, and it keeps a folder with a file open in it). Each is told, never taken
-// for a success, and an old target in place stays.
-TEST_F(Failures, PuttingTheTargetInPlaceRefusedByTheSystem) {
-    const std::string target = dir / "A.OSw";
-    const auto rows = testing::system::placementRefusals();
-    std::string what;
-    std::FILE* held = nullptr;
-    host.onMessage = nullptr;
-    setFileFaultHook([&](const char* operation, const std::string&) {
-        const bool renaming = operation == std::string("rename");
-        if (what == "gone" && operation == std::string(kSync)) fs::remove_all(dir.path());
-        if (what == "held" && renaming) held = openFile(target, "rb");
-        if (what == "folder" && renaming) {
-            fs::remove(toPath(target));
-            fs::create_directories(toPath(target));
-            writeBytes(target + "/inside", kOldTarget);
-        }
-        return named && operation == std::string("unnamed") ? EOPNOTSUPP : 0;
-    });
-    for (const auto& [kind, why] : rows) {
-        for (const bool byName : {false, true}) {
-            what = kind;
-            named = byName;
-            fs::create_directories(dir.path());
-            writeBytes(dir / "A.ZS2", samples::buildSession("step\n"));
-            fs::remove_all(toPath(target));
-            if (kind != "gone") writeBytes(target, kOldTarget);  // a new target where it goes
-            EXPECT_EQ(convert(dir / "A.ZS2").status, SessionOutcome::Status::Failed);
-            if (held) std::fclose(std::exchange(held, nullptr));
-            ASSERT_EQ(host.messages.size(), 1U);
-            EXPECT_EQ(host.messages[0].text(), why + "\r\n" + target);
-            if (kind == "gone") continue;
-            EXPECT_EQ(dir.names(), (std::vector<std::string>{"A.OSw", "A.ZS2"}));
-            EXPECT_EQ(readBytes(kind == "held" ? target : target + "/inside"), kOldTarget);
-        }
     }
 }
 

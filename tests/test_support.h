@@ -70,8 +70,6 @@ unsigned setUmask(unsigned mask);          // the one before
 std::optional<std::string> growingFile();  // a file longer than the size it reports
 // Sources only this system can make unreadable, made in `dir`: each name and its message.
 std::vector<std::pair<std::string, std::string>> unreadableSources(const TempDir& dir);
-// How the system refuses to put a target in place (see the failure tests): each way and why.
-std::vector<std::pair<std::string, std::string>> placementRefusals();
 // Runs a program, its standard output into the file `out`, its errors (or all a terminal
 // showed) into `err`: its exit status.
 int run(const std::string& program, const std::vector<std::string>& arguments,

@@ -84,11 +84,6 @@ std::vector<std::pair<std::string, std::string>> unreadableSources(const TempDir
     };
 }
 
-// The target became a folder meanwhile, or its folder went (a drive unplugged).
-std::vector<std::pair<std::string, std::string>> placementRefusals() {
-    return {{"folder", "Path/File access error"}, {"gone", "Path not found"}};
-}
-
 int run(const std::string& program, const std::vector<std::string>& arguments,
         const std::string& folder, Terminal terminal, const std::string& out, std::string& err) {
     if (terminal == Terminal::None) {

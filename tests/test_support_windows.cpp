@@ -36,12 +36,6 @@ std::vector<std::pair<std::string, std::string>> unreadableSources(const TempDir
     return {};
 }
 
-// Windows refuses to rename over a file another program holds open, and keeps a folder that has
-// a file open in it.
-std::vector<std::pair<std::string, std::string>> placementRefusals() {
-    return {{"folder", "Permission denied"}, {"held", "Permission denied"}};
-}
-
 namespace {
 
 // Quoted so that the child's CommandLineToArgvW gives back exactly `argument`.
