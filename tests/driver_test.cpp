@@ -45,12 +45,13 @@ class Driver : public ::testing::Test {
 // over, no dialog, no pending events, and the outcome tells all that the front ends show.
 TEST_F(Driver, WritesTheTargetBesideTheSourceAndLeavesNothingElse) {
     writeBytes(dir / "Alpha.ZS2", samples::buildSession(kTwoSteps));
-    // A dialog cancelled reads and writes nothing; a remembered folder that vanished falls back
-    // to the program's folder, without a message.
+    // A dialog cancelled reads and writes nothing but its outcome; a remembered folder that
+    // vanished falls back to the program's folder, without a message.
     state.lastFolder = dir / "gone";
     EXPECT_EQ(runSessionConversion(state, host).status, SessionOutcome::Status::Cancelled);
-    EXPECT_EQ(std::tuple(host.dialogs.at(0).initDir, state.lastFolder, dir.names().size()),
-              std::tuple(host.programFolderPath, host.programFolderPath, 1U));
+    EXPECT_EQ(std::tuple(host.dialogs.at(0).initDir, state.lastFolder, dir.names().size(),
+                         host.outcomes.size()),
+              std::tuple(host.programFolderPath, host.programFolderPath, 1U, 1U));
     host.picks.push_back(dir / "Alpha.ZS2");
     const SessionOutcome outcome = runSessionConversion(state, host);
     // 2 steps (soft-on) and 3 (split, soft-off)

@@ -23,7 +23,6 @@ RunError failureFor(int error, const std::string& path) {
         if (!parent.empty() && !fs::is_directory(parent, ec)) return runError(kPathNotFound);
         return runError(kFileNotFound);
     }
-    if (error == EISDIR) return runError(kPathFileAccessError);
     return fromSystemError(std::error_code(error, std::generic_category()));
 }
 
