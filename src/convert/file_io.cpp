@@ -15,13 +15,13 @@ namespace {
 
 FileFaultHook g_faultHook = nullptr;
 
-// A missing file and a missing folder both come back as ENOENT; the user is told which.
+// A missing file and a missing folder both come back as ENOENT; the user is told which (a
+// missing file is what ENOENT means anyway).
 RunError failureFor(int error, const std::string& path) {
     if (error == ENOENT) {
         std::error_code ec;
         const fs::path parent = toPath(path).parent_path();
         if (!parent.empty() && !fs::is_directory(parent, ec)) return runError(kPathNotFound);
-        return runError(kFileNotFound);
     }
     return fromSystemError(std::error_code(error, std::generic_category()));
 }
