@@ -18,8 +18,6 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::vector<std::uint8_t> kOldTarget(777, 0x5A);
-const bool kUnnamedFiles = testing::system::kUnnamedFiles;
-const char* const kSync = testing::system::kGroupSync;
 
 class Failures : public ::testing::Test {
   protected:
@@ -75,7 +73,7 @@ TEST_F(Failures, WriteFailuresLeaveTheTargetAsItWas) {
         {"write", ENOSPC, kDiskFull},
         {"write", EFBIG, kDiskFull},
         {"write", EIO, kDeviceIoError},
-        {kSync, EIO, kDeviceIoError},
+        {testing::system::kGroupSync, EIO, kDeviceIoError},
         {"rename", EACCES, kPermissionDenied},
         {"rename", EXDEV, kPathFileAccessError},
         {"read", EACCES, kPermissionDenied},
@@ -104,7 +102,7 @@ TEST_F(Failures, WriteFailuresLeaveTheTargetAsItWas) {
         EXPECT_EQ(dir.names(), (std::vector<std::string>{".A.OSw.tmp", "A.OSw", "A.ZS2"}));
         // Until it is complete the new target has no name, or a random hidden one of 27 bytes,
         // ".A.OSw.0123456789abcdef.tmp".
-        ASSERT_EQ(namesAtSync.size(), named || !kUnnamedFiles ? 4U : 3U);
+        ASSERT_EQ(namesAtSync.size(), named || !testing::system::kUnnamedFiles ? 4U : 3U);
         EXPECT_TRUE(namesAtSync.size() == 3 || namesAtSync[0].size() == 27) << namesAtSync[0];
     }
 }
@@ -143,7 +141,7 @@ TEST_F(Failures, BatchesCommitInGroups) {
     for (const std::string& source : {a, x, y})
         writeBytes(targetPathFor(source), kOldTarget);
     host.messages.clear();
-    fault = kSync;
+    fault = testing::system::kGroupSync;
     faultError = EIO;
     Batch batch(host, {});
     for (const std::string& source : {a, x, y})

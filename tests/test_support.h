@@ -65,6 +65,7 @@ extern const bool kNamesAreBytes;      // a name need not be text in any code pa
 extern const char* const kGroupSync;   // the operation that makes a commit group durable
 extern const int kQuotaError;          // the errno value of a full quota
 extern const std::string kLegacyName;  // "für" in cp1252, as this system reads it
+extern const char* const kOpenFiles;   // the folder that lists this process's open files, or ""
 bool runsAsRoot();
 unsigned setUmask(unsigned mask);          // the one before
 std::optional<std::string> growingFile();  // a file longer than the size it reports

@@ -56,6 +56,7 @@ const bool kNamesAreBytes = true;
 const char* const kGroupSync = "syncgroup";  // one sync of the file system for a whole group
 const int kQuotaError = EDQUOT;
 const std::string kLegacyName = "f\xFCr";  // its bytes are the name
+const char* const kOpenFiles = "/proc/self/fd";
 
 bool runsAsRoot() {
     return geteuid() == 0;

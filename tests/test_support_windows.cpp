@@ -13,12 +13,14 @@
 namespace z2o::testing::system {
 
 const bool kUnnamedFiles = false;  // every target goes by a named temporary file
-const bool kPermissionBits =
-    false;  // only a read-only attribute, and a read-only target is refused
+// Only a read-only attribute, and a read-only target is refused.
+const bool kPermissionBits = false;
 const bool kNamesAreBytes = false;
 const char* const kGroupSync = "sync";  // no call syncs a volume: each file is synced
 const int kQuotaError = ENOSPC;
 const std::string kLegacyName = "f\xC3\xBCr";  // read in the ANSI code page
+// None: under Wine, /proc/self/fd is the Wine process's, whose own threads open and close files.
+const char* const kOpenFiles = "";
 
 bool runsAsRoot() {
     return false;
