@@ -15,8 +15,8 @@ namespace {
 
 FileFaultHook g_faultHook = nullptr;
 
-// A missing file and a missing folder both come back as ENOENT; the user is told which (a
-// missing file is what ENOENT means anyway).
+// A missing file and a missing folder both come back as ENOENT; the user is told which: a
+// missing folder here, a missing file as ENOENT always reads.
 RunError failureFor(int error, const std::string& path) {
     if (error == ENOENT) {
         std::error_code ec;
